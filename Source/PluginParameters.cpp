@@ -1,0 +1,158 @@
+#include "PluginParameters.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+using Parameter = juce::AudioProcessorValueTreeState::Parameter;
+using Attributes = juce::AudioProcessorValueTreeStateParameterAttributes;
+
+// "%g": general notation, at most six significant digits, no trailing zeros.
+juce::String generalNumber (double value)
+{
+    char text[32];
+    std::snprintf (text, sizeof (text), "%g", value);
+    return juce::String (text);
+}
+
+bool endsWith (const juce::String& text, juce::juce_wchar c)
+{
+    return text.isNotEmpty() && text.getLastCharacter() == c;
+}
+
+void add (juce::AudioProcessorValueTreeState& parameters,
+          const char* id,
+          const char* name,
+          juce::NormalisableRange<float> range,
+          float defaultValue,
+          juce::String (*toText) (float),
+          float (*fromText) (const juce::String&),
+          bool automatable = true,
+          bool discrete = false)
+{
+    auto attributes = Attributes().withLabel ({})
+                          .withMeta (false)
+                          .withAutomatable (automatable)
+                          .withDiscrete (discrete)
+                          .withBoolean (false)
+                          .withCategory (juce::AudioProcessorParameter::genericParameter);
+
+    if (toText != nullptr)
+        attributes = attributes.withStringFromValueFunction ([toText] (float v, int) { return toText (v); });
+
+    if (fromText != nullptr)
+        attributes = attributes.withValueFromStringFunction ([fromText] (const juce::String& t) { return fromText (t); });
+
+    parameters.createAndAddParameter (std::make_unique<Parameter> (juce::ParameterID { id, 1 },
+                                                                   name,
+                                                                   range,
+                                                                   defaultValue,
+                                                                   attributes));
+}
+} // namespace
+
+void PluginParameters::attachParameters (juce::AudioProcessorValueTreeState& parameters)
+{
+    using Range = juce::NormalisableRange<float>;
+
+    add (parameters, crossoverBypass, "Crossover Bypass", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, nullptr);
+    add (parameters, crossoverCutoff, "Crossover Cutoff", Range (200.0f, 16000.0f, 1.0f), 1800.0f,
+         cutoffToText, textToCutoff, false);
+    add (parameters, crossoverBand, "Target Band", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, nullptr);
+    add (parameters, saturatorTone, "Tone", Range (0.0f, 1.0f, 0.001f), 0.5f, toneToText, textToTone);
+    add (parameters, saturatorType, "Curve Shape", Range (0.0f, 5.0f, 1.0f), 0.0f,
+         curveToText, textToCurve, true, true);
+    add (parameters, saturatorDrive, "Drive Amount", Range (0.0f, 36.0f, 0.1f), 0.0f, nullptr, nullptr);
+    add (parameters, pmComposite, "Phase Amount", Range (0.0f, 1.0f, 0.001f), 0.0f, nullptr, nullptr);
+    add (parameters, pmSpread, "Spread", Range (-4.0f, 4.0f, 0.001f), 0.0f, spreadToText, textToSpread);
+    add (parameters, globalAgc, "Auto Gain Compensation", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, nullptr);
+    add (parameters, globalOutputGain, "Output Gain", Range (-24.0f, 24.0f, 0.01f), 0.0f, gainToText, textToGain);
+    add (parameters, globalMix, "Output Mix", Range (0.0f, 1.0f, 0.001f), 1.0f, mixToText, textToMix);
+}
+
+juce::String PluginParameters::cutoffToText (float value)
+{
+    return generalNumber (std::floor (value)) + "Hz";
+}
+
+float PluginParameters::textToCutoff (const juce::String& text)
+{
+    return text.trimCharactersAtEnd ("Hz").getFloatValue();
+}
+
+juce::String PluginParameters::toneToText (float value)
+{
+    const float hundredths = 100.0f * value;
+    const int distance = std::abs (50 - static_cast<int> (hundredths));
+    return juce::String (distance) + (value > 0.5f ? "B" : "W");
+}
+
+float PluginParameters::textToTone (const juce::String& text)
+{
+    const float n = text.trimCharactersAtEnd ("WB").getFloatValue();
+
+    if (endsWith (text, 'B'))
+        return (50.0f + n) / 100.0f;
+
+    if (endsWith (text, 'W'))
+        return (50.0f - n) / 100.0f;
+
+    return n / 100.0f;
+}
+
+juce::String PluginParameters::curveToText (float value)
+{
+    static constexpr const char* names[] = { "TAPE", "TUBE", "CROSSOVER", "LOG", "FOLDBACK" };
+    const int index = static_cast<int> (value) - 1;
+    return juce::isPositiveAndBelow (index, 5) ? names[index] : "PASS";
+}
+
+float PluginParameters::textToCurve (const juce::String& text)
+{
+    static constexpr const char* names[] = { "Foldback", "Log", "Crossover", "Tube", "Tape" };
+
+    for (int i = 0; i < 5; ++i)
+        if (text.equalsIgnoreCase (names[i]))
+            return static_cast<float> (5 - i);
+
+    return 0.0f;
+}
+
+juce::String PluginParameters::spreadToText (float value)
+{
+    if (std::abs (value) < 0.05f)
+        return "C0.0ms";
+
+    return juce::String (value < 0.0f ? "L" : "R") + juce::String (std::abs (value), 1) + "ms";
+}
+
+float PluginParameters::textToSpread (const juce::String& text)
+{
+    const float magnitude = text.trimCharactersAtStart ("LRC").trimCharactersAtEnd ("ms").getFloatValue();
+    return text.startsWithChar ('L') ? -magnitude : magnitude;
+}
+
+juce::String PluginParameters::gainToText (float value)
+{
+    if (std::abs (value) < 0.05f)
+        return "0.0dB";
+
+    return juce::String (value, 1) + "dB";
+}
+
+float PluginParameters::textToGain (const juce::String& text)
+{
+    return text.trimCharactersAtEnd ("dB").getFloatValue();
+}
+
+juce::String PluginParameters::mixToText (float value)
+{
+    const float percent = 100.0f * value;
+    return generalNumber (percent) + "%";
+}
+
+float PluginParameters::textToMix (const juce::String& text)
+{
+    return text.trimCharactersAtEnd ("%").getFloatValue() / 100.0f;
+}

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds every target of the release tree in build/ (or $BRAZZLE_BUILD_DIR).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=${BRAZZLE_BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
+cmake --build "$build_dir"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+namespace brazzle::tools
+{
+/** Which of the built wrappers a tool loads. */
+enum class PluginKind
+{
+    vst3,
+    lv2
+};
+
+juce::String toString (PluginKind kind);
+
+/** Loads the built VST3 or LV2 through JUCE's hosting, as a DAW would. The LV2 world
+    is restricted to the given bundle's folder so that an installed copy of the same
+    plug-in cannot be picked up instead of the one under test. */
+class PluginHost
+{
+public:
+    PluginHost();
+    ~PluginHost();
+
+    /** For a VST3 the path is the .vst3 bundle; for an LV2 it is the .lv2 bundle. */
+    std::unique_ptr<juce::AudioPluginInstance> load (PluginKind kind,
+                                                     const juce::File& bundle,
+                                                     double sampleRate,
+                                                     int blockSize,
+                                                     juce::String& error);
+
+    /** The description the host reads before instantiating, from the last load. */
+    const juce::PluginDescription& getDescription() const noexcept { return description; }
+
+    static constexpr const char* lv2Uri = "https://quorvale.com/plugins/brazzle";
+
+private:
+    juce::AudioPluginFormatManager formats;
+    juce::PluginDescription description;
+    juce::TemporaryFile emptyHome { juce::String(), juce::TemporaryFile::useHiddenFile };
+};
+} // namespace brazzle::tools

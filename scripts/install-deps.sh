@@ -19,6 +19,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev valgrind
   # headless editor checks and LV2 hosting tools
   xvfb xdotool imagemagick x11-utils jalv lilv-utils
+  # re-rendering the artwork and converting the fonts (tools/artwork)
+  python3-cairo python3-pil python3-fonttools fontforge python3-fontforge fontconfig
 )
 
 missing=()

@@ -1,21 +1,71 @@
 #include "BrazzleAudioProcessor.h"
 
 #include "PluginParameters.h"
+#include "presets/PresetLexicographicComparator.h"
+#include "presets/PresetManager.h"
+#include "presets/SemVer.h"
+
+namespace
+{
+// Program changes closer together than this to a state restore are ignored: hosts
+// tend to follow a restore with a program change of their own.
+constexpr juce::uint32 programChangeGuardMs = 201;
+
+// A preset is a small document; anything far larger is not one and is not read.
+constexpr juce::int64 maximumPresetFileSize = 64 * 1024 * 1024;
+} // namespace
 
 BrazzleAudioProcessor::BrazzleAudioProcessor()
     : AudioProcessor (BusesProperties()
                           .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                           .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-      parameters (*this, nullptr)
+      parameters (*this, nullptr),
+      raw ((PluginParameters::attachParameters (parameters), parameters)),
+      millisecondClock ([] { return juce::Time::getMillisecondCounter(); })
 {
-    PluginParameters::attachParameters (parameters);
+    for (auto* path : { &mainProcessor.lowBandPath, &mainProcessor.highBandPath, &mainProcessor.fullBandPath })
+        MainProcessor::allpass (*path).subscriptions.add (
+            new qv::ModulationSubscription<float> (followerSourceId, &mainProcessor.follower));
+
     parameters.state = juce::ValueTree (stateType);
     parameters.state.setProperty ("version", versionString, nullptr);
+
+    refreshPresetFiles();
 }
 
-BrazzleAudioProcessor::~BrazzleAudioProcessor()
+void BrazzleAudioProcessor::refreshPresetFiles()
 {
-    oversampling.reset();
+    presetFiles.clear();
+    qv::PresetManager::scanPresetFiles (presetFiles);
+
+    if (presetFiles.size() >= 2)
+    {
+        PresetLexicographicComparator comparator;
+        presetFiles.sort (comparator);
+    }
+}
+
+void BrazzleAudioProcessor::setMillisecondClock (std::function<juce::uint32()> clock)
+{
+    jassert (clock != nullptr);
+    millisecondClock = std::move (clock);
+}
+
+BrazzleAudioProcessor::~BrazzleAudioProcessor() = default;
+
+BrazzleAudioProcessor::RawParameters::RawParameters (juce::AudioProcessorValueTreeState& tree)
+    : bypass (*tree.getRawParameterValue (PluginParameters::crossoverBypass)),
+      band (*tree.getRawParameterValue (PluginParameters::crossoverBand)),
+      cutoff (*tree.getRawParameterValue (PluginParameters::crossoverCutoff)),
+      tone (*tree.getRawParameterValue (PluginParameters::saturatorTone)),
+      type (*tree.getRawParameterValue (PluginParameters::saturatorType)),
+      drive (*tree.getRawParameterValue (PluginParameters::saturatorDrive)),
+      composite (*tree.getRawParameterValue (PluginParameters::pmComposite)),
+      spread (*tree.getRawParameterValue (PluginParameters::pmSpread)),
+      agc (*tree.getRawParameterValue (PluginParameters::globalAgc)),
+      outputGain (*tree.getRawParameterValue (PluginParameters::globalOutputGain)),
+      mix (*tree.getRawParameterValue (PluginParameters::globalMix))
+{
 }
 
 int BrazzleAudioProcessor::oversamplingOrderFor (double sampleRate) noexcept
@@ -47,6 +97,7 @@ void BrazzleAudioProcessor::prepareToPlay (double sampleRate, int maximumBlockSi
     chainSpec = { sampleRate * factor,
                   static_cast<juce::uint32> (preparedBlockSize) * factor,
                   static_cast<juce::uint32> (preparedChannels) };
+    mainProcessor.prepare (chainSpec);
 
     setLatencySamples (static_cast<int> (oversampling->getLatencyInSamples()));
 }
@@ -94,12 +145,29 @@ void BrazzleAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 
     // Before the first prepare there is nothing to run the signal through: the
     // input passes unchanged rather than through an oversampler that does not exist.
-    if (oversampling == nullptr || numSamples == 0)
+    if (oversampling == nullptr)
         return;
 
+    float inputLevel = 0.0f;
+
+    if (inputChannels > 0 && numSamples > 0)
+    {
+        const auto* first = buffer.getReadPointer (0);
+        double sumOfSquares = 0.0;
+
+        for (int n = 0; n < numSamples; ++n)
+            sumOfSquares += static_cast<double> (first[n] * first[n]);
+
+        inputLevel = static_cast<float> (std::sqrt (sumOfSquares / numSamples));
+    }
+
+    applySettings (inputLevel);
+
+    // A buffer may carry more channels than were prepared (a layout change without a
+    // new prepare); only the prepared ones fit the oversampler and the chain.
     const int channels = juce::jmin (inputChannels, outputChannels, preparedChannels);
 
-    if (channels <= 0)
+    if (channels <= 0 || numSamples == 0)
         return;
 
     juce::dsp::AudioBlock<float> whole (buffer.getArrayOfWritePointers(),
@@ -115,9 +183,80 @@ void BrazzleAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     }
 }
 
-void BrazzleAudioProcessor::processChunk (juce::dsp::AudioBlock<float> block)
+void BrazzleAudioProcessor::applySettings (float inputLevel) noexcept
 {
-    oversampling->processSamplesUp (block);
+    auto& chain = mainProcessor;
+
+    const float bypass = raw.bypass.load();
+    const float band = raw.band.load();
+    const float cutoff = raw.cutoff.load();
+    const float tone = raw.tone.load();
+    const float type = raw.type.load();
+    const float drive = raw.drive.load();
+    const float composite = raw.composite.load();
+    const float spread = raw.spread.load();
+    const float agc = raw.agc.load();
+    const float outputGain = raw.outputGain.load();
+    const float mix = raw.mix.load();
+
+    chain.bypassBlend.setTargetValue (static_cast<float> (static_cast<int> (bypass)));
+    chain.bandBlend.setTargetValue (static_cast<float> (static_cast<int> (band)));
+
+    chain.crossover.get<0>().setCutoff (cutoff);
+    chain.crossover.get<1>().setCutoff (cutoff);
+
+    const std::array<MainProcessor::ShapingPath*, 3> paths { &chain.lowBandPath, &chain.highBandPath, &chain.fullBandPath };
+
+    for (auto* path : paths)
+        MainProcessor::toneFilter (*path).setTone (tone);
+
+    const float driveGain = juce::Decibels::decibelsToGain (drive);
+    const int curve = static_cast<int> (type);
+
+    for (auto* path : paths)
+        MainProcessor::saturator (*path).setState ({ driveGain, 0.0f, curve });
+
+    chain.driveDecibels = drive;
+    chain.curveType = curve;
+
+    const float phaseAmount = 6.0f * (1.0f - (composite - 1.0f) * (composite - 1.0f));
+
+    for (auto* path : paths)
+        MainProcessor::allpass (*path).amount.setTargetValue (phaseAmount);
+
+    const float commonDelay = std::max (0.0f, 2.0f * (4.0f * (composite - 1.0f) + 1.0f));
+
+    if (chain.follower.delayLines.size() >= 2)
+    {
+        chain.follower.delayLines[0]->setTargetValue (std::abs (std::min (spread, 0.0f)) + commonDelay);
+        chain.follower.delayLines[1]->setTargetValue (std::max (spread, 0.0f) + commonDelay);
+    }
+
+    chain.autoGainEnabled = static_cast<int> (agc) != 0;
+
+    const float outputGainLinear = juce::Decibels::decibelsToGain (outputGain);
+    chain.dryGain.setTargetValue (1.0f - mix);
+    chain.wetGain.setTargetValue (outputGainLinear * mix);
+
+    DisplayValues display;
+    display.crossoverCutoff = cutoff;
+    display.crossoverBand = static_cast<int> (band);
+    display.curveType = curve;
+    display.tone = tone;
+    display.driveGain = driveGain;
+    display.phaseAmount = phaseAmount;
+    display.phaseDelay = commonDelay;
+    display.spread = spread;
+    display.inputLevel = inputLevel;
+    display.outputGain = outputGainLinear;
+    display.mix = mix;
+    displayPublisher.publish (display);
+}
+
+void BrazzleAudioProcessor::processChunk (juce::dsp::AudioBlock<float> block) noexcept
+{
+    auto upsampled = oversampling->processSamplesUp (block);
+    mainProcessor.process (juce::dsp::ProcessContextReplacing<float> (upsampled));
     oversampling->processSamplesDown (block);
 }
 
@@ -166,26 +305,126 @@ int BrazzleAudioProcessor::getCurrentProgram()
     return currentProgram;
 }
 
-void BrazzleAudioProcessor::setCurrentProgram (int)
+void BrazzleAudioProcessor::setCurrentProgram (int index)
 {
+    if (millisecondClock() - lastStateLoadMs < programChangeGuardMs)
+        return;
+
+    if (! juce::isPositiveAndBelow (index, presetFiles.size()) || index == currentProgram)
+        return;
+
+    const auto file = presetFiles[index];
+
+    if (file.getFullPathName().isEmpty() || ! file.existsAsFile())
+        return;
+
+    const auto size = file.getSize();
+
+    if (size > maximumPresetFileSize)
+        return;
+
+    juce::FileInputStream stream (file);
+
+    if (! stream.openedOk())
+        return;
+
+    juce::MemoryBlock content;
+
+    if (stream.readIntoMemoryBlock (content) != static_cast<size_t> (size))
+        return;
+
+    setStateInformation (content.getData(), static_cast<int> (content.getSize()));
+
+    // Also for content that was not a usable state: the program is taken as selected.
+    parameters.state.setProperty ("presetPath", file.getFullPathName(), nullptr);
+    currentProgram = index;
 }
 
-const juce::String BrazzleAudioProcessor::getProgramName (int)
+const juce::String BrazzleAudioProcessor::getProgramName (int index)
 {
-    return {};
+    if (! juce::isPositiveAndBelow (index, presetFiles.size()))
+        return {};
+
+    const auto file = presetFiles[index];
+    juce::String relative;
+
+    for (const auto& root : { qv::PresetManager::getUserPresetDirectory(), qv::PresetManager::getSystemPresetDirectory() })
+    {
+        if (file.isAChildOf (root))
+        {
+            relative = file.getRelativePathFrom (root);
+            break;
+        }
+    }
+
+    return relative.containsChar ('.') ? relative.upToLastOccurrenceOf (".", false, false) : relative;
 }
 
 void BrazzleAudioProcessor::changeProgramName (int, const juce::String&)
 {
 }
 
-void BrazzleAudioProcessor::getStateInformation (juce::MemoryBlock&)
+void BrazzleAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    const auto state = parameters.copyState();
+
+    if (const auto xml = state.createXml())
+        copyXmlToBinary (*xml, destData);
 }
 
-void BrazzleAudioProcessor::setStateInformation (const void*, int)
+void BrazzleAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    lastStateLoadMs = juce::Time::getMillisecondCounter();
+    const auto xml = data != nullptr ? getXmlFromBinary (data, sizeInBytes) : nullptr;
+    lastStateLoadMs = millisecondClock();
+
+    if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (parameters.state.getType().toString()))
+        return;
+
+    auto restored = juce::ValueTree::fromXml (*xml);
+
+    if (! restored.isValid())
+        return;
+
+    if (qv::SemVer (restored.getProperty ("version").toString()) < qv::SemVer ("0.9.5"))
+    {
+        // Before 0.9.5 the curves were numbered from tape; pass-through came last.
+        const auto curve = restored.getChildWithProperty ("id", PluginParameters::saturatorType);
+        auto* parameter = parameters.getParameter (PluginParameters::saturatorType);
+
+        if (curve.isValid() && parameter != nullptr)
+        {
+            const int stored = static_cast<int> (curve.getProperty ("value"));
+            const int migrated = stored + 1 < parameter->getNumSteps() ? stored + 1 : 0;
+            restored.getChildWithProperty ("id", PluginParameters::saturatorType)
+                .setProperty ("value", migrated, nullptr);
+        }
+    }
+
+    restored.setProperty ("version", versionString, nullptr);
+
+    if (parameters.state.hasProperty ("darkMode") && ! restored.hasProperty ("darkMode"))
+        restored.setProperty ("darkMode", static_cast<bool> (parameters.state.getProperty ("darkMode")), nullptr);
+
+    if (restored.hasProperty ("presetPath"))
+    {
+        const auto path = restored.getProperty ("presetPath").toString();
+
+        // A relative or empty path names no file; it is not resolved against the
+        // working directory.
+        if (juce::File::isAbsolutePath (path) && juce::File (path).exists() && ! presetFiles.isEmpty())
+        {
+            for (int i = 0; i < presetFiles.size(); ++i)
+            {
+                if (presetFiles[i].getFullPathName().equalsIgnoreCase (juce::File (path).getFullPathName()))
+                {
+                    currentProgram = i;
+                    break;
+                }
+            }
+        }
+    }
+
+    parameters.replaceState (restored);
 }
 
 int BrazzleAudioProcessor::getOversamplingFactor() const noexcept

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DisplayValuePublisher.h"
+#include "MainProcessor.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_dsp/juce_dsp.h>
 
@@ -52,15 +55,53 @@ public:
     /** The chain's specification from the last prepare (all zero before the first one). */
     juce::dsp::ProcessSpec getChainSpec() const noexcept { return chainSpec; }
 
+    /** Where the open editor's wave display attaches to receive the display values. */
+    DisplayValuePublisher& getDisplayPublisher() noexcept { return displayPublisher; }
+
+    MainProcessor& getMainProcessor() noexcept { return mainProcessor; }
+
+    static constexpr const char* followerSourceId = "@mod/SignalFollower";
+
+    /** The preset files behind the programs, in program order. */
+    const juce::Array<juce::File>& getPresetFiles() const noexcept { return presetFiles; }
+
+    /** Rescans the preset folders into the program list; the current program keeps its number. */
+    void refreshPresetFiles();
+
+    /** The millisecond counter that paces program changes; replaceable for tests. */
+    void setMillisecondClock (std::function<juce::uint32()> clock);
+
 private:
-    void processChunk (juce::dsp::AudioBlock<float> block);
+    struct RawParameters
+    {
+        explicit RawParameters (juce::AudioProcessorValueTreeState&);
+
+        std::atomic<float>& bypass;
+        std::atomic<float>& band;
+        std::atomic<float>& cutoff;
+        std::atomic<float>& tone;
+        std::atomic<float>& type;
+        std::atomic<float>& drive;
+        std::atomic<float>& composite;
+        std::atomic<float>& spread;
+        std::atomic<float>& agc;
+        std::atomic<float>& outputGain;
+        std::atomic<float>& mix;
+    };
+
+    void applySettings (float inputLevel) noexcept;
+    void processChunk (juce::dsp::AudioBlock<float> block) noexcept;
 
     juce::AudioProcessorValueTreeState parameters;
     juce::Array<juce::File> presetFiles;
     int currentProgram = 0;
     juce::uint32 lastStateLoadMs = 0;
     std::unique_ptr<juce::dsp::Oversampling<float>> oversampling;
+    MainProcessor mainProcessor;
 
+    RawParameters raw;
+    DisplayValuePublisher displayPublisher;
+    std::function<juce::uint32()> millisecondClock;
     juce::dsp::ProcessSpec chainSpec {};
     int preparedBlockSize = 0;
     int preparedChannels = 0;

@@ -4,15 +4,13 @@
 #include "presets/PresetLexicographicComparator.h"
 #include "presets/PresetManager.h"
 #include "presets/SemVer.h"
+#include "presets/StateDocument.h"
 
 namespace
 {
 // Program changes closer together than this to a state restore are ignored: hosts
 // tend to follow a restore with a program change of their own.
 constexpr juce::uint32 programChangeGuardMs = 201;
-
-// A preset is a small document; anything far larger is not one and is not read.
-constexpr juce::int64 maximumPresetFileSize = 64 * 1024 * 1024;
 } // namespace
 
 BrazzleAudioProcessor::BrazzleAudioProcessor()
@@ -145,7 +143,8 @@ void BrazzleAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 
     // Before the first prepare there is nothing to run the signal through: the
     // input passes unchanged rather than through an oversampler that does not exist.
-    if (oversampling == nullptr)
+    // An empty block (LV2 hosts run one to read the latency) changes nothing either.
+    if (oversampling == nullptr || numSamples == 0)
         return;
 
     float inputLevel = 0.0f;
@@ -167,7 +166,7 @@ void BrazzleAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     // new prepare); only the prepared ones fit the oversampler and the chain.
     const int channels = juce::jmin (inputChannels, outputChannels, preparedChannels);
 
-    if (channels <= 0 || numSamples == 0)
+    if (channels <= 0)
         return;
 
     juce::dsp::AudioBlock<float> whole (buffer.getArrayOfWritePointers(),
@@ -314,23 +313,9 @@ void BrazzleAudioProcessor::setCurrentProgram (int index)
         return;
 
     const auto file = presetFiles[index];
-
-    if (file.getFullPathName().isEmpty() || ! file.existsAsFile())
-        return;
-
-    const auto size = file.getSize();
-
-    if (size > maximumPresetFileSize)
-        return;
-
-    juce::FileInputStream stream (file);
-
-    if (! stream.openedOk())
-        return;
-
     juce::MemoryBlock content;
 
-    if (stream.readIntoMemoryBlock (content) != static_cast<size_t> (size))
+    if (! qv::StateDocument::readPresetFile (file, content))
         return;
 
     setStateInformation (content.getData(), static_cast<int> (content.getSize()));
@@ -374,7 +359,7 @@ void BrazzleAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void BrazzleAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    const auto xml = data != nullptr ? getXmlFromBinary (data, sizeInBytes) : nullptr;
+    const auto xml = qv::StateDocument::read (data, sizeInBytes);
     lastStateLoadMs = millisecondClock();
 
     if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (parameters.state.getType().toString()))
@@ -393,8 +378,8 @@ void BrazzleAudioProcessor::setStateInformation (const void* data, int sizeInByt
 
         if (curve.isValid() && parameter != nullptr)
         {
-            const int stored = static_cast<int> (curve.getProperty ("value"));
-            const int migrated = stored + 1 < parameter->getNumSteps() ? stored + 1 : 0;
+            const juce::int64 stored = qv::SemVer::readLeadingInteger (curve.getProperty ("value").toString());
+            const int migrated = stored + 1 < parameter->getNumSteps() ? static_cast<int> (stored + 1) : 0;
             restored.getChildWithProperty ("id", PluginParameters::saturatorType)
                 .setProperty ("value", migrated, nullptr);
         }
@@ -424,6 +409,7 @@ void BrazzleAudioProcessor::setStateInformation (const void* data, int sizeInByt
         }
     }
 
+    qv::StateDocument::keepCurrentValuesForNonNumbers (restored, parameters);
     parameters.replaceState (restored);
 }
 

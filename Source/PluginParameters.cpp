@@ -71,6 +71,24 @@ void PluginParameters::attachParameters (juce::AudioProcessorValueTreeState& par
     add (parameters, globalMix, "Output Mix", Range (0.0f, 1.0f, 0.001f), 1.0f, mixToText, textToMix);
 }
 
+float PluginParameters::textToPlainValue (const juce::String& parameterId, const juce::String& text)
+{
+    if (parameterId == crossoverCutoff)
+        return textToCutoff (text);
+    if (parameterId == saturatorTone)
+        return textToTone (text);
+    if (parameterId == saturatorType)
+        return textToCurve (text);
+    if (parameterId == pmSpread)
+        return textToSpread (text);
+    if (parameterId == globalOutputGain)
+        return textToGain (text);
+    if (parameterId == globalMix)
+        return textToMix (text);
+
+    return text.getFloatValue();
+}
+
 juce::String PluginParameters::cutoffToText (float value)
 {
     return generalNumber (std::floor (value)) + "Hz";

@@ -20,6 +20,11 @@ struct PluginParameters
     /** Adds the parameters to the tree in host order. Call once, before the tree's state is replaced. */
     static void attachParameters (juce::AudioProcessorValueTreeState& parameters);
 
+    /** The plain value that typed text stands for, through the parameter's own
+        conversion (the framework's number reading for those without one), before the
+        range limits it. */
+    static float textToPlainValue (const juce::String& parameterId, const juce::String& text);
+
     /** The text conversions, exposed so that they can be checked without a parameter tree. */
     static juce::String cutoffToText (float value);
     static float textToCutoff (const juce::String& text);

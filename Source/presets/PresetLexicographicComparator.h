@@ -9,11 +9,14 @@ struct PresetLexicographicComparator
 {
     static int compareElements (const juce::File& a, const juce::File& b)
     {
-        if (a.getFileNameWithoutExtension().equalsIgnoreCase ("Default"))
-            return -1;
+        // Two "Default" files are ordered by the remaining rules: answering "first" for
+        // both would make a file come before itself, which std::sort (behind
+        // juce::Array::sort) may answer by running off the end of the array.
+        const bool aDefault = a.getFileNameWithoutExtension().equalsIgnoreCase ("Default");
+        const bool bDefault = b.getFileNameWithoutExtension().equalsIgnoreCase ("Default");
 
-        if (b.getFileNameWithoutExtension().equalsIgnoreCase ("Default"))
-            return 1;
+        if (aDefault != bDefault)
+            return aDefault ? -1 : 1;
 
         const auto user = qv::PresetManager::getUserPresetDirectory();
         const auto factory = qv::PresetManager::getSystemPresetDirectory();

@@ -35,9 +35,9 @@ struct SemVer
     int minor = 0;
     int patch = 0;
 
-private:
-    // Leading white space, an optional sign, then as many decimal digits as follow;
-    // saturates instead of overflowing on absurdly long digit runs.
+    /** Leading white space, an optional sign, then as many decimal digits as follow
+        (0 without digits). Saturates instead of overflowing on absurdly long digit
+        runs, so it is safe on text from untrusted documents. */
     static int readLeadingInteger (const juce::String& part)
     {
         auto p = part.getCharPointer();

@@ -40,15 +40,9 @@ constexpr ExpectedParameter expectedParameters[] = {
     { "global:mix", "Output Mix", true, false, { "100%", "0%", "100%" }, { "1", "0", "1" } },
 };
 
-// What the host sees as a parameter's identifier: VST3 hashes the string ID (JUCE's
-// scheme, not a legacy index), LV2 makes it a URI below the plug-in's own.
 juce::String hostIdentifier (PluginKind kind, const juce::String& id)
 {
-    if (kind == PluginKind::vst3)
-        return juce::String (static_cast<juce::uint32> (id.hashCode()) & 0x7fffffffu);
-
-    return juce::String ("des:") + brazzle::tools::PluginHost::lv2Uri + ":"
-           + juce::URL::addEscapeChars (id, true).replaceCharacter ('%', '_');
+    return brazzle::tools::PluginHost::hostIdentifier (kind, id);
 }
 
 class Checker

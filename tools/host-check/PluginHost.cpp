@@ -28,6 +28,28 @@ PluginHost::~PluginHost()
     emptyHome.getFile().deleteRecursively();
 }
 
+juce::String PluginHost::hostIdentifier (PluginKind kind, const juce::String& parameterId)
+{
+    if (kind == PluginKind::vst3)
+        return juce::String (static_cast<juce::uint32> (parameterId.hashCode()) & 0x7fffffffu);
+
+    return juce::String ("des:") + lv2Uri + ":" + juce::URL::addEscapeChars (parameterId, true).replaceCharacter ('%', '_');
+}
+
+juce::AudioProcessorParameter* PluginHost::findParameter (juce::AudioPluginInstance& plugin,
+                                                          PluginKind kind,
+                                                          const juce::String& parameterId)
+{
+    const auto wanted = hostIdentifier (kind, parameterId);
+
+    for (auto* parameter : plugin.getParameters())
+        if (auto* withId = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameter))
+            if (withId->getParameterID() == wanted)
+                return parameter;
+
+    return nullptr;
+}
+
 std::unique_ptr<juce::AudioPluginInstance> PluginHost::load (PluginKind kind,
                                                              const juce::File& bundle,
                                                              double sampleRate,

@@ -34,6 +34,15 @@ public:
 
     static constexpr const char* lv2Uri = "https://quorvale.com/plugins/brazzle";
 
+    /** What the host sees as a parameter's identifier: VST3 hashes the string ID
+        (JUCE's scheme, not a legacy index), LV2 makes it a URI below the plug-in's own. */
+    static juce::String hostIdentifier (PluginKind kind, const juce::String& parameterId);
+
+    /** The hosted parameter with the plug-in's string ID, or nullptr. */
+    static juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& plugin,
+                                                         PluginKind kind,
+                                                         const juce::String& parameterId);
+
 private:
     juce::AudioPluginFormatManager formats;
     juce::PluginDescription description;

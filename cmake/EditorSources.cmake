@@ -1,0 +1,5 @@
+target_sources(Brazzle PRIVATE
+    Source/BrazzleLookAndFeel.cpp
+    Source/SliderPanelComponent.cpp
+    Source/StepSlider.cpp
+    Source/ChevronButton.cpp)

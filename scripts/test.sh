@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
-# Runs the whole test suite from a clean clone: dependencies, build, every test.
+# Runs the whole test suite from a clean clone: dependencies, the release build with
+# every test, then the concurrency tests again under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 scripts/build.sh
+
+echo "== Release build: every test"
 DISPLAY= ctest --test-dir build --output-on-failure --timeout 600 -j2
+
+echo "== ThreadSanitizer: the tests where threads meet"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRAZZLE_SANITIZE=thread \
+      -DBRAZZLE_BUILD_PLUGINS=OFF -DBRAZZLE_BUILD_BENCHMARKS=OFF -DBRAZZLE_BUILD_TOOLS=OFF >/dev/null
+cmake --build build-tsan --target brazzle-chain-tests
+DISPLAY= TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    ctest --test-dir build-tsan --output-on-failure --timeout 900 -R 'DisplayPublication'

@@ -8,6 +8,66 @@
 
 namespace qv
 {
+namespace detail
+{
+/** The cascade's inner loop, built for AVX2 as well as the baseline instruction set
+    and chosen at run time. Without contracted multiply-adds both builds perform the
+    same IEEE operations in the same order, so their results are identical. */
+template <typename SampleType, std::ptrdiff_t numSections>
+__attribute__ ((target_clones ("avx2", "default")))
+static void runAllpassLanes (SampleType* samples, const SampleType* coefficients, SampleType* laneStates,
+                             std::ptrdiff_t numSamples) noexcept
+{
+    constexpr auto lastLane = numSections - 1;
+
+    // A local copy that nothing else can alias lets the steady-state steps keep the
+    // lane states in registers.
+    SampleType lanes[static_cast<size_t> (numSections)];
+    std::copy (laneStates, laneStates + numSections, lanes);
+
+    auto step = [&] (std::ptrdiff_t t, std::ptrdiff_t firstLane, std::ptrdiff_t endLane)
+    {
+        const auto firstSample = t - lastLane;
+
+        for (auto j = firstLane; j < endLane; ++j)
+        {
+            auto& x = samples[firstSample + j];
+            const auto a = coefficients[firstSample + j];
+            const auto y = a * x + lanes[j];
+            lanes[j] = x - a * y;
+            x = y;
+        }
+    };
+
+    const auto end = numSamples + lastLane;
+    const auto steadyBegin = std::min (lastLane, end);
+    const auto steadyEnd = std::max (steadyBegin, numSamples);
+    std::ptrdiff_t t = 0;
+
+    for (; t < steadyBegin; ++t)
+        step (t, lastLane - t, std::min (numSections, numSamples + lastLane - t));
+
+    for (; t < steadyEnd; ++t)
+    {
+        const auto firstSample = t - lastLane;
+        auto* x = samples + firstSample;
+        const auto* a = coefficients + firstSample;
+
+        for (std::ptrdiff_t j = 0; j < numSections; ++j)
+        {
+            const auto y = a[j] * x[j] + lanes[j];
+            lanes[j] = x[j] - a[j] * y;
+            x[j] = y;
+        }
+    }
+
+    for (; t < end; ++t)
+        step (t, std::max ((std::ptrdiff_t) 0, lastLane - t), std::min (numSections, numSamples + lastLane - t));
+
+    std::copy (lanes, lanes + numSections, laneStates);
+}
+} // namespace detail
+
 /** A chain of 32 first-order allpass sections, H(z) = (a + z^-1) / (1 + a z^-1), whose
     shared coefficient follows amount times the modulation signal of the first
     subscription, sample by sample, clipped to +-0.97.
@@ -115,24 +175,8 @@ private:
         std::array<SampleType, numSections> laneStates;
         std::reverse_copy (sectionStates, sectionStates + numSections, laneStates.begin());
 
-        constexpr auto lastLane = (std::ptrdiff_t) numSections - 1;
-        const auto numSamples = (std::ptrdiff_t) length;
-
-        for (std::ptrdiff_t t = 0; t < numSamples + lastLane; ++t)
-        {
-            const auto firstLane = juce::jmax ((std::ptrdiff_t) 0, lastLane - t);
-            const auto endLane = juce::jmin ((std::ptrdiff_t) numSections, numSamples + lastLane - t);
-            const auto firstSample = t - lastLane;
-
-            for (auto j = firstLane; j < endLane; ++j)
-            {
-                auto& x = samples[firstSample + j];
-                const auto a = coefficients[firstSample + j];
-                const auto y = a * x + laneStates[(size_t) j];
-                laneStates[(size_t) j] = x - a * y;
-                x = y;
-            }
-        }
+        detail::runAllpassLanes<SampleType, (std::ptrdiff_t) numSections> (samples, coefficients, laneStates.data(),
+                                                                           (std::ptrdiff_t) length);
 
         std::reverse_copy (laneStates.begin(), laneStates.end(), sectionStates);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CpuDispatch.h"
 #include "ModulationSubscription.h"
 #include "PoleSmoothedValue.h"
 
@@ -10,11 +11,9 @@ namespace qv
 {
 namespace detail
 {
-/** The cascade's inner loop, built for AVX2 as well as the baseline instruction set
-    and chosen at run time. Without contracted multiply-adds both builds perform the
-    same IEEE operations in the same order, so their results are identical. */
+/** The cascade's inner loop, see QV_WITH_AVX2_CLONE. */
 template <typename SampleType, std::ptrdiff_t numSections>
-__attribute__ ((target_clones ("avx2", "default")))
+QV_WITH_AVX2_CLONE
 static void runAllpassLanes (SampleType* samples, const SampleType* coefficients, SampleType* laneStates,
                              std::ptrdiff_t numSamples) noexcept
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IIRSection.h"
 #include "LogSmoothedValue.h"
 #include "PoleSmoothedValue.h"
 
@@ -68,19 +69,25 @@ public:
         }
     }
 
+    /** True when nothing glides and the IIR section runs, so that the whole block can
+        go through iir at once, possibly together with other channels and filters. */
+    bool runsWholeBlockSection() const noexcept
+    {
+        return ! (isGliding() || usesStateVariable());
+    }
+
     /** Filters one channel in place. */
     void process (SampleType* samples, size_t numSamples) noexcept
     {
-        if (! (frequency.isSmoothing() || q.isSmoothing() || gain.isSmoothing()))
+        if (! isGliding())
         {
             SampleType* channels[] = { samples };
             juce::dsp::AudioBlock<SampleType> block (channels, 1, numSamples);
-            juce::dsp::ProcessContextReplacing<SampleType> context (block);
 
             if (usesStateVariable())
-                svf.process (context);
+                svf.process (juce::dsp::ProcessContextReplacing<SampleType> (block));
             else
-                iir.process (context);
+                detail::processSections<SampleType, 1, false> ([this] (size_t, size_t) -> auto& { return iir; }, block, block);
 
             return;
         }
@@ -118,7 +125,7 @@ public:
     LogSmoothedValue<SampleType> frequency;
     PoleSmoothedValue<SampleType> q;
     PoleSmoothedValue<SampleType> gain;
-    juce::dsp::IIR::Filter<SampleType> iir;
+    detail::IIRSection<SampleType> iir;
 
     juce::dsp::StateVariableFilter::Filter<SampleType> svf;
 
@@ -128,6 +135,7 @@ private:
     static constexpr float smoothingTimeMs = 8.0f;
 
     bool usesStateVariable() const noexcept  { return type >= lowPass && type <= bandPass; }
+    bool isGliding() const noexcept          { return frequency.isSmoothing() || q.isSmoothing() || gain.isSmoothing(); }
 
     void setStateVariable (SvfType svfType, SampleType f, SampleType quality) noexcept
     {
@@ -194,8 +202,29 @@ public:
         jassert (output.getNumChannels() <= (size_t) channels.size());
         const auto numChannels = juce::jmin (output.getNumChannels(), (size_t) channels.size());
 
+        if (runsWholeBlockSections (numChannels))
+        {
+            const auto block = output.getSubsetChannelBlock (0, numChannels);
+            detail::processSections<SampleType, 1, false> ([this] (size_t channel, size_t) -> auto& { return channels.getUnchecked ((int) channel)->iir; },
+                                                           block, block);
+            return;
+        }
+
         for (size_t channel = 0; channel < numChannels; ++channel)
             channels.getUnchecked ((int) channel)->process (output.getChannelPointer (channel), output.getNumSamples());
+    }
+
+    /** True when the first numChannels channels can all take the whole block through
+        their IIR sections at once. */
+    bool runsWholeBlockSections (size_t numChannels) const noexcept
+    {
+        jassert (numChannels <= (size_t) channels.size());
+
+        for (size_t channel = 0; channel < numChannels; ++channel)
+            if (! channels.getUnchecked ((int) channel)->runsWholeBlockSection())
+                return false;
+
+        return true;
     }
 
     int type;

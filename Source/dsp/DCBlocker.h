@@ -1,11 +1,14 @@
 #pragma once
 
-#include <juce_dsp/juce_dsp.h>
+#include "IIRSection.h"
+
+#include <vector>
 
 namespace qv
 {
 /** A 5 Hz first-order high-pass that removes the offset left by bias and asymmetric
-    curves. Until prepare its coefficients are zero. */
+    curves, with the results of one framework IIR filter per channel. Until prepare its
+    coefficients are zero. */
 template <typename SampleType>
 class DCBlocker
 {
@@ -16,40 +19,46 @@ public:
 
     void prepare (const juce::dsp::ProcessSpec& spec)
     {
-        *filter.state = juce::dsp::IIR::ArrayCoefficients<SampleType>::makeFirstOrderHighPass (spec.sampleRate, cornerFrequency);
-        filter.prepare (spec);
-        numChannels = spec.numChannels;
+        *coefficients = juce::dsp::IIR::ArrayCoefficients<SampleType>::makeFirstOrderHighPass (spec.sampleRate, cornerFrequency);
+
+        sections.clear();
+        sections.reserve (spec.numChannels);
+
+        while (sections.size() < spec.numChannels)
+            sections.emplace_back (coefficients);
     }
 
     template <typename ProcessContext>
     void process (const ProcessContext& context) noexcept
     {
-        jassert (context.getOutputBlock().getNumChannels() <= numChannels);
+        const auto& input = context.getInputBlock();
+        const auto& output = context.getOutputBlock();
+
+        jassert (output.getNumChannels() <= sections.size());
+
+        // Surplus channels have no section and stay as they are, and such a call does
+        // not pass the bypass on.
+        const auto surplus = output.getNumChannels() > sections.size();
+        const auto numChannels = juce::jmin (input.getNumChannels(), output.getNumChannels(), sections.size());
 
         if (numChannels == 0)
             return;
 
-        if (context.getOutputBlock().getNumChannels() <= numChannels)
-        {
-            filter.process (context);
-            return;
-        }
+        auto sectionFor = [this] (size_t channel, size_t) -> detail::IIRSection<SampleType>& { return sections[channel]; };
+        const auto in = input.getSubsetChannelBlock (0, numChannels);
+        const auto out = output.getSubsetChannelBlock (0, numChannels);
 
-        // The duplicator has no filter for the surplus channels.
-        auto input = context.getInputBlock().getSubsetChannelBlock (0, numChannels);
-        auto output = context.getOutputBlock().getSubsetChannelBlock (0, numChannels);
-
-        if constexpr (ProcessContext::usesSeparateInputAndOutputBlocks())
-            filter.process (juce::dsp::ProcessContextNonReplacing<SampleType> (input, output));
+        if (context.isBypassed && ! surplus)
+            detail::processSections<SampleType, 1, true> (sectionFor, in, out);
         else
-            filter.process (juce::dsp::ProcessContextReplacing<SampleType> (output));
+            detail::processSections<SampleType, 1, false> (sectionFor, in, out);
     }
 
-    const juce::dsp::IIR::Coefficients<SampleType>& getCoefficients() const noexcept  { return *filter.state; }
+    const juce::dsp::IIR::Coefficients<SampleType>& getCoefficients() const noexcept  { return *coefficients; }
 
 private:
-    juce::dsp::ProcessorDuplicator<juce::dsp::IIR::Filter<SampleType>, juce::dsp::IIR::Coefficients<SampleType>> filter;
-    size_t numChannels = 0;
+    typename juce::dsp::IIR::Coefficients<SampleType>::Ptr coefficients { new juce::dsp::IIR::Coefficients<SampleType>() };
+    std::vector<detail::IIRSection<SampleType>> sections;
 
     JUCE_DECLARE_NON_COPYABLE (DCBlocker)
 };

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "ProcessorSeries.h"
+#include "IIRSection.h"
 
 #include <cmath>
+#include <vector>
 
 namespace qv
 {
@@ -15,13 +16,16 @@ namespace LinkwitzRileyHelpers
     The coefficients are written into the sections' existing coefficient objects, so a
     cutoff change never allocates. Until the first cutoff is set the sections hold zero
     coefficients and output silence; a new rate recomputes them for the cutoff in use.
+
+    Both sections of a pair of channels run in one loop; the results are those of two
+    framework IIR filters per channel in series.
 */
 template <typename SampleType, typename Design>
 class LinkwitzRileyBranch
 {
 public:
-    using Section = juce::dsp::ProcessorDuplicator<juce::dsp::IIR::Filter<SampleType>,
-                                                   juce::dsp::IIR::Coefficients<SampleType>>;
+    using Coefficients = juce::dsp::IIR::Coefficients<SampleType>;
+    using Section = detail::IIRSection<SampleType>;
 
     LinkwitzRileyBranch() = default;
 
@@ -32,7 +36,15 @@ public:
         if (cutoff > SampleType (0))
             updateCoefficients (cutoff);
 
-        sections.prepare (spec);
+        for (size_t index = 0; index < numSections; ++index)
+        {
+            auto& sections = channelSections[index];
+            sections.clear();
+            sections.reserve (spec.numChannels);
+
+            while (sections.size() < spec.numChannels)
+                sections.emplace_back (coefficients[index]);
+        }
     }
 
     void setCutoff (SampleType newCutoff) noexcept
@@ -49,25 +61,58 @@ public:
     template <typename ProcessContext>
     void process (const ProcessContext& context) noexcept
     {
-        sections.process (context);
+        const auto& input = context.getInputBlock();
+        const auto& output = context.getOutputBlock();
+        const auto numPrepared = channelSections[0].size();
+
+        jassert (input.getNumChannels() <= numPrepared && output.getNumChannels() <= numPrepared);
+
+        const auto numInputChannels = juce::jmin (input.getNumChannels(), output.getNumChannels(), numPrepared);
+        const auto numOutputChannels = juce::jmin (output.getNumChannels(), numPrepared);
+
+        auto bothSections = [this] (size_t channel, size_t index) -> Section& { return channelSections[index][channel]; };
+        const auto in = input.getSubsetChannelBlock (0, numInputChannels);
+        const auto out = output.getSubsetChannelBlock (0, numInputChannels);
+
+        if (context.isBypassed)
+            detail::processSections<SampleType, numSections, true> (bothSections, in, out);
+        else
+            detail::processSections<SampleType, numSections, false> (bothSections, in, out);
+
+        // Output channels without an input are left to the second section alone, as a
+        // series of two framework filters would.
+        if (numOutputChannels > numInputChannels)
+        {
+            const auto rest = output.getSubsetChannelBlock (numInputChannels, numOutputChannels - numInputChannels);
+            auto secondOnly = [this, numInputChannels] (size_t channel, size_t) -> Section&
+            {
+                return channelSections[1][numInputChannels + channel];
+            };
+
+            detail::processSections<SampleType, 1, false> (secondOnly, rest, rest);
+        }
     }
 
-    const juce::dsp::IIR::Coefficients<SampleType>& getSectionCoefficients (size_t index) const noexcept
+    const Coefficients& getSectionCoefficients (size_t index) const noexcept
     {
-        return index == 0 ? *sections.template get<0>().state : *sections.template get<1>().state;
+        jassert (index < numSections);
+        return *coefficients[index == 0 ? 0 : 1];
     }
 
 private:
+    static constexpr size_t numSections = 2;
+
     void updateCoefficients (SampleType frequency) noexcept
     {
         const auto designed = Design::make ((double) sampleRate, frequency);
-        *sections.template get<0>().state = designed;
-        *sections.template get<1>().state = designed;
+        *coefficients[0] = designed;
+        *coefficients[1] = designed;
     }
 
     SampleType sampleRate = 0;
     SampleType cutoff = 0;
-    ProcessorSeries<SampleType, Section, Section> sections;
+    std::array<typename Coefficients::Ptr, numSections> coefficients { new Coefficients(), new Coefficients() };
+    std::array<std::vector<Section>, numSections> channelSections;
 };
 
 template <typename SampleType>

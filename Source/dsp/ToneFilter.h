@@ -2,6 +2,8 @@
 
 #include "BiquadFilter.h"
 
+#include <algorithm>
+
 namespace qv
 {
 /** A tilt and mid equaliser in front of the distortion: a 250 Hz low shelf and a
@@ -46,6 +48,27 @@ public:
         if constexpr (ProcessContext::usesSeparateInputAndOutputBlocks())
             output.copyFrom (context.getInputBlock());
 
+        const auto numChannels = output.getNumChannels();
+
+        // Settled bands run together, band by band within each sample, which gives the
+        // same results as one band after another.
+        jassert (bands.size() == (int) numBands);
+        const auto settled = bands.size() == (int) numBands
+                          && std::all_of (bands.begin(), bands.end(), [numChannels] (auto* band)
+                             {
+                                 return band->channels.size() >= (int) numChannels && band->runsWholeBlockSections (numChannels);
+                             });
+
+        if (settled)
+        {
+            detail::processSections<SampleType, numBands, false> ([this] (size_t channel, size_t band) -> auto&
+            {
+                return bands.getUnchecked ((int) band)->channels.getUnchecked ((int) channel)->iir;
+            }, output, output);
+
+            return;
+        }
+
         juce::dsp::ProcessContextReplacing<SampleType> inPlace (output);
 
         for (auto* band : bands)
@@ -57,6 +80,7 @@ public:
     juce::OwnedArray<BiquadFilter<SampleType>> bands;
 
 private:
+    static constexpr size_t numBands = 3;
     static constexpr int lowShelfType = 5, peakType = 4, highShelfType = 6;
     static constexpr SampleType butterworthQ = static_cast<SampleType> (0.70710677f);
 

@@ -1,5 +1,6 @@
 #include "BrazzleAudioProcessor.h"
 
+#include "BrazzleAudioProcessorEditor.h"
 #include "PluginParameters.h"
 #include "presets/PresetLexicographicComparator.h"
 #include "presets/PresetManager.h"
@@ -261,7 +262,7 @@ void BrazzleAudioProcessor::processChunk (juce::dsp::AudioBlock<float> block) no
 
 juce::AudioProcessorEditor* BrazzleAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new BrazzleAudioProcessorEditor (*this, getParameterTree());
 }
 
 bool BrazzleAudioProcessor::hasEditor() const

@@ -3,7 +3,6 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #if ! JUCE_WINDOWS
@@ -22,20 +21,20 @@ struct StateDocument
 
     /** More '<' than this and the text is not a state document, which has about a
         dozen tags. The framework's XML parser recurses once per nesting level, and
-        every level takes a '<', so the cap also bounds the stack a parse can use. */
-    static constexpr int maximumTagCount = 1024;
+        every level takes a '<', so the cap also bounds the stack a parse can use, on
+        whatever thread (with however small a stack) the host restores state. */
+    static constexpr int maximumTagCount = 256;
 
     /** Preset files larger than this are not read; a preset is a few kilobytes. */
     static constexpr juce::int64 maximumPresetFileSize = 64 * 1024 * 1024;
 
     /** The XML element in a state document, or nothing. Accepts what
         juce::AudioProcessor::getXmlFromBinary accepts (at least 9 bytes, the magic
-        number, a positive length; the text parsed from at most size - 8 bytes) with
-        two differences that keep untrusted data harmless: no byte after the data is
-        ever read (the framework's UTF-8 decoding peeks past a multi-byte sequence cut
-        off at the end), and text with a document type declaration (whose entities the
-        framework's parser expands recursively without limit) or with more than
-        maximumTagCount tags is refused. */
+        number, a positive length; the text parsed from at most size - 8 bytes), except
+        text that the framework cannot parse safely: text that is not well-formed UTF-8
+        (the framework's string iteration skips a sequence's bytes by its first byte
+        alone, past the end of the string, and re-encodes overlong forms, so that what
+        is saved differs from what was restored), and text that isSafeToParse refuses. */
     static std::unique_ptr<juce::XmlElement> read (const void* data, int sizeInBytes)
     {
         if (data == nullptr || sizeInBytes <= 8)
@@ -51,21 +50,75 @@ struct StateDocument
         if (length <= 0)
             return {};
 
-        const auto textSize = static_cast<size_t> (juce::jmin (sizeInBytes - 8, length));
+        const auto textSize = juce::jmin (sizeInBytes - 8, length);
 
-        // The copy ends in a zero byte, which is where the decoder's peek lands.
-        juce::HeapBlock<char> terminated (textSize + 1, true);
-        std::memcpy (terminated.get(), bytes + 8, textSize);
+        if (! isWellFormedUtf8 (bytes + 8, textSize))
+            return {};
 
-        const auto text = juce::String::fromUTF8 (terminated.get(), static_cast<int> (textSize));
+        const auto text = juce::String::fromUTF8 (bytes + 8, textSize);
 
         if (! isSafeToParse (text))
             return {};
 
-        return juce::parseXML (text);
+        auto xml = juce::parseXML (text);
+
+        if (xml != nullptr)
+            keepFirstOfRepeatedAttributes (*xml);
+
+        return xml;
     }
 
-    /** True for text the framework's XML parser can take without unbounded recursion. */
+    /** True for UTF-8 as the standard allows it: no overlong forms, no surrogates,
+        nothing above U+10FFFF, no sequence cut short. */
+    static bool isWellFormedUtf8 (const char* text, int numBytes)
+    {
+        const auto* p = reinterpret_cast<const juce::uint8*> (text);
+        const auto* const end = p + numBytes;
+
+        while (p < end)
+        {
+            const auto lead = *p++;
+
+            if (lead < 0x80)
+                continue;
+
+            int continuations = 0;
+            juce::uint8 low = 0x80, high = 0xbf;
+
+            if (lead >= 0xc2 && lead <= 0xdf)
+                continuations = 1;
+            else if (lead >= 0xe0 && lead <= 0xef)
+            {
+                continuations = 2;
+                low = lead == 0xe0 ? 0xa0 : 0x80;
+                high = lead == 0xed ? 0x9f : 0xbf;
+            }
+            else if (lead >= 0xf0 && lead <= 0xf4)
+            {
+                continuations = 3;
+                low = lead == 0xf0 ? 0x90 : 0x80;
+                high = lead == 0xf4 ? 0x8f : 0xbf;
+            }
+            else
+                return false;
+
+            if (end - p < continuations || *p < low || *p > high)
+                return false;
+
+            for (int i = 0; i < continuations; ++i)
+                if ((p[i] & 0xc0) != 0x80)
+                    return false;
+
+            p += continuations;
+        }
+
+        return true;
+    }
+
+    /** True for text the framework's XML parser gets through: no recursion without
+        bound and no endless loop, which a processing instruction inside an element
+        followed by text sends it into. The XML declaration at the start is the one
+        instruction a state document has. */
     static bool isSafeToParse (const juce::String& text)
     {
         int tags = 0;
@@ -74,7 +127,12 @@ struct StateDocument
             if (*p == '<' && ++tags > maximumTagCount)
                 return false;
 
-        return ! text.containsIgnoreCase ("<!DOCTYPE");
+        auto body = text.trimStart();
+
+        if (body.startsWith ("<?xml"))
+            body = body.fromFirstOccurrenceOf ("?>", false, false);
+
+        return ! body.contains ("<?") && ! body.containsIgnoreCase ("<!DOCTYPE");
     }
 
     /** True when a stored parameter value is a number the parameter can take: text
@@ -139,6 +197,39 @@ struct StateDocument
     }
 
 private:
+    // The parser keeps every attribute of a name given twice and the value tree reads
+    // the first, but writing the tree back keeps the last: a restored state would save
+    // other values than the parameters took. Only the first of each name is kept.
+    static void keepFirstOfRepeatedAttributes (juce::XmlElement& element)
+    {
+        juce::StringArray names;
+        juce::StringArray values;
+        bool repeated = false;
+
+        for (int i = 0; i < element.getNumAttributes(); ++i)
+        {
+            if (names.contains (element.getAttributeName (i)))
+            {
+                repeated = true;
+                continue;
+            }
+
+            names.add (element.getAttributeName (i));
+            values.add (element.getAttributeValue (i));
+        }
+
+        if (repeated)
+        {
+            element.removeAllAttributes();
+
+            for (int i = 0; i < names.size(); ++i)
+                element.setAttribute (names[i], values[i]);
+        }
+
+        for (auto* child : element.getChildIterator())
+            keepFirstOfRepeatedAttributes (*child);
+    }
+
     static bool isRegularFile (const juce::File& file)
     {
        #if JUCE_WINDOWS

@@ -1,6 +1,7 @@
 #include "Snapshot.h"
 
 #include "BrazzleAudioProcessor.h"
+#include "BrazzleAudioProcessorEditor.h"
 #include "BrazzleLookAndFeel.h"
 #include "PluginParameters.h"
 #include "SliderPanelComponent.h"
@@ -54,6 +55,34 @@ juce::String wholePercentage (BrazzleAudioProcessor& processor, const char* para
     return juce::String (static_cast<int> (parameter->getValue() * 100.0f)) + "%";
 }
 
+// Enough for the display gain to settle and for the particles to ripple round the puck.
+constexpr int framesBeforeSnapshot = 12;
+
+void processSine (BrazzleAudioProcessor& processor)
+{
+    constexpr double sampleRate = 48000.0;
+    constexpr int blockSize = 480;
+
+    processor.prepareToPlay (sampleRate, blockSize);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    juce::MidiBuffer midi;
+
+    for (int block = 0; block < 10; ++block)
+    {
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto phase = juce::MathConstants<double>::twoPi * 220.0 * (block * blockSize + i) / sampleRate;
+            const auto sample = static_cast<float> (0.4 * std::sin (phase));
+            buffer.setSample (0, i, sample);
+            buffer.setSample (1, i, sample);
+        }
+
+        processor.processBlock (buffer, midi);
+    }
+
+    processor.releaseResources();
+}
+
 void setPlainValue (BrazzleAudioProcessor& processor, const char* parameterId, float value)
 {
     auto* parameter = processor.getParameterTree().getParameter (parameterId);
@@ -70,6 +99,16 @@ std::vector<Scene> getScenes()
               setSkin (processor, dark);
               return renderSliderPanel (processor, scale);
           } },
+        { "editor", [] (BrazzleAudioProcessor& processor, bool dark, float scale)
+          {
+              setSkin (processor, dark);
+              return renderEditor (processor, scale, false);
+          } },
+        { "help-page", [] (BrazzleAudioProcessor& processor, bool, float scale)
+          {
+              return renderEditor (processor, scale, true);
+          },
+          false },
     };
 }
 
@@ -115,6 +154,26 @@ juce::Image renderSliderPanel (BrazzleAudioProcessor& processor, float scale)
         .setText (wholePercentage (processor, PluginParameters::saturatorDrive), juce::dontSendNotification);
 
     return renderComponent (window, scale);
+}
+
+juce::Image renderEditor (BrazzleAudioProcessor& processor, float scale, bool withHelpPage)
+{
+    BrazzleAudioProcessorEditor editor (processor, processor.getParameterTree());
+    processSine (processor);
+
+    if (withHelpPage)
+    {
+        for (auto* child : editor.getChildren())
+            if (auto* button = dynamic_cast<juce::Button*> (child); button != nullptr && button->getName() == "Help")
+                button->onClick();
+
+        jassert (editor.getHelpPage().isVisible());
+    }
+
+    for (int frame = 1; frame < framesBeforeSnapshot; ++frame)
+        renderComponent (editor, scale);
+
+    return renderComponent (editor, scale);
 }
 
 juce::Image renderComponent (juce::Component& component, float scale)

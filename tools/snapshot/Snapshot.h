@@ -14,11 +14,14 @@ namespace snapshot
 constexpr int windowWidth = 911;
 constexpr int windowHeight = 459;
 
-/** A picture the tool can take in either skin; the name becomes the file name's stem. */
+/** A picture the tool can take in either skin; the name becomes the file name's stem.
+    A picture that looks the same in both skins is taken once, without a skin suffix.
+*/
 struct Scene
 {
     juce::String name;
     std::function<juce::Image (BrazzleAudioProcessor&, bool dark, float scale)> render;
+    bool dependsOnSkin = true;
 };
 
 /** Every scene, in the order the tool writes them. */
@@ -39,6 +42,13 @@ void paintWindowBackground (juce::Graphics&, const BrazzleLookAndFeel&, juce::Re
     that the processor's state asks for. The amount labels show the parameters they stand for.
 */
 juce::Image renderSliderPanel (BrazzleAudioProcessor&, float scale);
+
+/** The whole editor window in the skin that the processor's state asks for, after a few
+    blocks of a sine have been processed and a few frames painted, so that the wave
+    display and the particles around the pad's puck are in motion. With the help page
+    shown if asked for.
+*/
+juce::Image renderEditor (BrazzleAudioProcessor&, float scale, bool withHelpPage);
 
 /** Paints a component and its children into a new image of its size times the scale. */
 juce::Image renderComponent (juce::Component&, float scale);

@@ -8,7 +8,8 @@ namespace
 {
 constexpr const char* usage =
     "Usage: brazzle-snapshot [--out=FOLDER] [--scene=NAME] [--scale=FACTOR] [--defaults]\n"
-    "Writes FOLDER/NAME-dark.png and FOLDER/NAME-light.png for every scene, or for the one named.\n"
+    "Writes FOLDER/NAME-dark.png and FOLDER/NAME-light.png for every scene, or for the one named;\n"
+    "FOLDER/NAME.png for a scene that looks the same in both skins.\n"
     "Controls show a setting away from their defaults unless --defaults is given.\n";
 }
 
@@ -50,7 +51,11 @@ int main (int argc, char* argv[])
 
             for (const bool dark : { true, false })
             {
-                const auto file = folder.getChildFile (scene.name + (dark ? "-dark.png" : "-light.png"));
+                if (! scene.dependsOnSkin && ! dark)
+                    continue;
+
+                const auto suffix = ! scene.dependsOnSkin ? ".png" : (dark ? "-dark.png" : "-light.png");
+                const auto file = folder.getChildFile (scene.name + suffix);
 
                 if (! snapshot::writePng (scene.render (processor, dark, scale), file))
                 {

@@ -3,6 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Debug-info builds in other folders (sanitizer builds, fresh clones) share the cache.
+export CCACHE_NOHASHDIR=1
+
 build_dir=${BRAZZLE_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
 cmake --build "$build_dir"

@@ -4,6 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Debug-info builds in other folders (sanitizer builds, fresh clones) share the cache.
+export CCACHE_NOHASHDIR=1
+
 scripts/install-deps.sh
 scripts/build.sh
 

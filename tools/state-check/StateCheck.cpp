@@ -287,6 +287,31 @@ void expectPreset (Checker& check, juce::AudioPluginInstance& plugin, PluginKind
                   "the saved state names " + name + " as the loaded preset");
 }
 
+/** JUCE's LV2 wrapper writes the program list into the bundle's manifest when the
+    bundle is built, from the presets of whoever built it; selecting entry i then asks
+    the plug-in for its program i as it finds the folders at that moment. A copy of
+    the bundle gets its manifest written again, here, so that it lists the presets of
+    the temporary home. */
+juce::File bundleListingThesePrograms (const juce::File& bundle, const juce::File& helper, const juce::File& scratch,
+                                        Checker& check)
+{
+    const auto copy = scratch.getChildFile ("lv2-programs").getChildFile (bundle.getFileName());
+    const auto library = bundle.findChildFiles (juce::File::findFiles, false, "*.so");
+
+    if (library.isEmpty() || ! bundle.copyDirectoryTo (copy))
+    {
+        check.expect (false, "copy of the LV2 bundle in " + copy.getFullPathName());
+        return {};
+    }
+
+    juce::ChildProcess writer;
+    const bool written = writer.start (juce::StringArray { helper.getFullPathName(),
+                                                           copy.getChildFile (library.getFirst().getFileName()).getFullPathName() })
+                         && writer.waitForProcessToFinish (60000) && writer.getExitCode() == 0;
+    check.expect (written, "the LV2 manifest written again for the presets at hand");
+    return written ? copy : juce::File();
+}
+
 void checkProgramChange (Checker& check, brazzle::tools::PluginHost& host, PluginKind kind, const juce::File& bundle,
                          const juce::File& factory)
 {
@@ -298,34 +323,26 @@ void checkProgramChange (Checker& check, brazzle::tools::PluginHost& host, Plugi
     process (*plugin, silence (blockSize));
     settle();
 
-    const int programs = plugin->getNumPrograms();
+    juce::StringArray listed, expected (programPresets, static_cast<int> (std::size (programPresets)));
 
-    if (kind == PluginKind::vst3)
+    for (int i = 0; i < plugin->getNumPrograms(); ++i)
+        listed.add (plugin->getProgramName (i));
+
+    // LV2 hosts list presets in an order of their own; each entry still names the
+    // program it selects.
+    auto listedInOrder = listed;
+
+    if (kind == PluginKind::lv2)
     {
-        check.expect (programs == static_cast<int> (std::size (programPresets)),
-                      "the host lists " + juce::String (programs) + " programs");
-
-        for (int i = 0; i < juce::jmin (programs, static_cast<int> (std::size (programPresets))); ++i)
-            check.expect (plugin->getProgramName (i) == programPresets[i],
-                          "program " + juce::String (i) + " is named \"" + plugin->getProgramName (i) + "\"");
+        listedInOrder.sort (false);
+        expected.sort (false);
     }
-    else
-    {
-        // JUCE's LV2 wrapper writes the program list into the bundle's manifest when the
-        // bundle is built, from the presets of whoever built it; selecting entry i asks
-        // the plug-in for its program i as it finds the folders now.
-        std::cout << "        the bundle lists " << programs << " program(s), fixed when it was built\n";
 
-        if (programs < 2)
-        {
-            std::cout << "        program change through LV2 not checked: it needs two listed programs\n";
-            return;
-        }
-    }
+    check.expect (listedInOrder == expected, "the host lists the programs " + listed.joinIntoString (", "));
 
     for (const int index : { 1, 3, 0 })
     {
-        if (index >= programs)
+        if (index >= listed.size())
             continue;
 
         juce::Thread::sleep (programChangeGuardMs);
@@ -334,23 +351,41 @@ void checkProgramChange (Checker& check, brazzle::tools::PluginHost& host, Plugi
         process (*plugin, silence (blockSize));
         settle();
 
-        const juce::String name = programPresets[index];
-        expectPreset (check, *plugin, kind, factory.getChildFile (name + ".xml"), name);
+        expectPreset (check, *plugin, kind, factory.getChildFile (listed[index] + ".xml"), listed[index]);
     }
 }
 
-int checkPlugin (brazzle::tools::PluginHost& host, PluginKind kind, const juce::File& bundle, const juce::File& factory)
+int checkPlugin (brazzle::tools::PluginHost& host, PluginKind kind, const juce::File& bundle, const juce::File& factory,
+                 const juce::File& lv2Helper, const juce::File& scratch)
 {
     Checker check;
     std::cout << toString (kind) << ": " << bundle.getFullPathName() << "\n";
     checkStateRoundTrip (check, host, kind, bundle);
-    checkProgramChange (check, host, kind, bundle, factory);
+
+    if (kind == PluginKind::vst3)
+    {
+        checkProgramChange (check, host, kind, bundle, factory);
+    }
+    else if (lv2Helper.existsAsFile())
+    {
+        // A world of its own, so that the copy is not taken for the bundle loaded above.
+        brazzle::tools::PluginHost programHost;
+
+        if (const auto copy = bundleListingThesePrograms (bundle, lv2Helper, scratch, check); copy.isDirectory())
+            checkProgramChange (check, programHost, kind, copy, factory);
+    }
+    else
+    {
+        std::cout << "        program change through LV2 not checked: no --lv2-helper to list the programs\n";
+    }
+
     return check.failures;
 }
 
 void printUsage()
 {
-    std::cout << "usage: brazzle-state-check --presets FACTORY_FOLDER [--vst3 PATH/Brazzle.vst3] [--lv2 PATH/Brazzle.lv2]\n";
+    std::cout << "usage: brazzle-state-check --presets FACTORY_FOLDER [--vst3 PATH/Brazzle.vst3]\n"
+                 "                           [--lv2 PATH/Brazzle.lv2 [--lv2-helper PATH/juce_lv2_helper]]\n";
 }
 } // namespace
 
@@ -359,7 +394,7 @@ int main (int argc, char* argv[])
     juce::ScopedJuceInitialiser_GUI juce;
 
     std::vector<std::pair<PluginKind, juce::File>> targets;
-    juce::File presets;
+    juce::File presets, lv2Helper;
     const auto cwd = juce::File::getCurrentWorkingDirectory();
 
     for (int i = 1; i < argc; ++i)
@@ -370,6 +405,8 @@ int main (int argc, char* argv[])
             targets.emplace_back (arg == "--vst3" ? PluginKind::vst3 : PluginKind::lv2, cwd.getChildFile (argv[++i]));
         else if (arg == "--presets" && i + 1 < argc)
             presets = cwd.getChildFile (argv[++i]);
+        else if (arg == "--lv2-helper" && i + 1 < argc)
+            lv2Helper = cwd.getChildFile (argv[++i]);
         else
         {
             printUsage();
@@ -408,7 +445,7 @@ int main (int argc, char* argv[])
         brazzle::tools::PluginHost host;
 
         for (const auto& [kind, bundle] : targets)
-            failures += checkPlugin (host, kind, bundle, factory);
+            failures += checkPlugin (host, kind, bundle, factory, lv2Helper, home.getFile());
     }
 
     setenv ("HOME", realHome.toRawUTF8(), 1);

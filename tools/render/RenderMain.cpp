@@ -5,6 +5,7 @@
 #include "DemoPhrase.h"
 #include "OfflineRenderer.h"
 #include "PluginParameters.h"
+#include "presets/StateDocument.h"
 
 #include <iostream>
 
@@ -16,6 +17,8 @@ struct Options
     int blockSize = 512;
     bool compensateLatency = true;
     bool listParameters = false;
+    bool listPresets = false;
+    juce::String preset; // program name or path of a state document
     juce::StringPairArray settings; // parameter ID -> typed text, in the order given
     juce::StringArray settingOrder;
 };
@@ -33,9 +36,12 @@ constexpr const char* usage =
     "  --output-dir DIR      folder for the demo's files (default: the current folder)\n"
     "  --set ID=TEXT         set a parameter as typed text, e.g. --set saturator:type=TUBE\n"
     "                        --set saturator:drive=12 --set pm:spread=L1.5ms (repeatable)\n"
+    "  --preset NAME|FILE    start from a program, e.g. --preset Drums/Punch, or from a\n"
+    "                        state document such as a saved preset file; --set applies after it\n"
     "  --block N             block size in samples (default 512)\n"
     "  --no-latency-compensation  keep the plug-in's latency at the start of the output\n"
-    "  --list-params         list the parameters with their ranges and defaults\n";
+    "  --list-params         list the parameters with their ranges and defaults\n"
+    "  --list-presets        list the programs in host order with their numbers\n";
 
 juce::String decibels (float gain)
 {
@@ -82,8 +88,12 @@ Options parse (int argc, char* argv[])
         }
         else if (arg == "--no-latency-compensation")
             options.compensateLatency = false;
+        else if (arg == "--preset")
+            options.preset = next (i, arg);
         else if (arg == "--list-params")
             options.listParameters = true;
+        else if (arg == "--list-presets")
+            options.listPresets = true;
         else if (arg == "-h" || arg == "--help")
             throw UsageError {};
         else if (arg.startsWith ("-"))
@@ -108,6 +118,49 @@ void listParameters (BrazzleAudioProcessor& processor)
                   << ranged->getText (ranged->getDefaultValue(), 32) << ", step " << range.interval
                   << (ranged->isAutomatable() ? "" : ", not automatable") << ")\n";
     }
+}
+
+void listPresets (BrazzleAudioProcessor& processor)
+{
+    if (processor.getPresetFiles().isEmpty())
+    {
+        std::cout << "no presets installed (see the README's install step)\n";
+        return;
+    }
+
+    for (int i = 0; i < processor.getNumPrograms(); ++i)
+        std::cout << juce::String (i).paddedLeft (' ', 3) << "  " << processor.getProgramName (i) << "\n";
+}
+
+// A name is looked up among the programs first, so that "Drums/Punch" means the
+// installed preset even when a folder of that name happens to exist here.
+void applyPreset (BrazzleAudioProcessor& processor, const juce::String& nameOrPath)
+{
+    juce::File file;
+
+    for (int i = 0; i < processor.getNumPrograms() && file == juce::File(); ++i)
+        if (processor.getProgramName (i) == nameOrPath)
+            file = processor.getPresetFiles()[i];
+
+    if (file == juce::File())
+        file = juce::File::getCurrentWorkingDirectory().getChildFile (nameOrPath);
+
+    if (! file.existsAsFile())
+        throw UsageError { "no program or file \"" + nameOrPath + "\" (see --list-presets)" };
+
+    juce::MemoryBlock content;
+
+    if (! qv::StateDocument::readPresetFile (file, content))
+        throw UsageError { "cannot read " + file.getFullPathName() };
+
+    // The processor ignores unusable state silently, as a host expects; a command line
+    // should say so instead of rendering with the defaults.
+    const auto xml = qv::StateDocument::read (content.getData(), static_cast<int> (content.getSize()));
+
+    if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (processor.getParameterTree().state.getType().toString()))
+        throw UsageError { file.getFullPathName() + " is not a Brazzle state document" };
+
+    processor.setStateInformation (content.getData(), static_cast<int> (content.getSize()));
 }
 
 // Typed text goes through the parameter's own conversion; text that stands for no
@@ -224,6 +277,12 @@ int run (int argc, char* argv[])
         return 0;
     }
 
+    if (options.listPresets)
+    {
+        listPresets (processor);
+        return 0;
+    }
+
     const bool demo = options.input == juce::File();
     double sampleRate = 48000.0;
     const auto input = demo ? brazzle::tools::makeDemoPhrase (sampleRate) : readAudio (options.input, sampleRate);
@@ -235,6 +294,9 @@ int run (int argc, char* argv[])
 
     if (! processor.setBusesLayout (layout))
         throw UsageError { "the processor refused a " + set.getDescription() + " layout" };
+
+    if (options.preset.isNotEmpty())
+        applyPreset (processor, options.preset);
 
     for (const auto& id : options.settingOrder)
         applySetting (processor, id, options.settings[id]);
@@ -293,6 +355,9 @@ int run (int argc, char* argv[])
               << " samples, oversampling " << processor.getOversamplingFactor() << "x\n"
               << "  real-time factor " << juce::String (seconds / juce::jmax (elapsed, 1.0e-6), 1) << "x ("
               << juce::String (elapsed, 3) << " s of processing)\n";
+
+    if (options.preset.isNotEmpty())
+        std::cout << "  preset " << options.preset << "\n";
 
     for (const auto& id : options.settingOrder)
         std::cout << "  " << id << " = "

@@ -12,6 +12,38 @@ namespace
 // Program changes closer together than this to a state restore are ignored: hosts
 // tend to follow a restore with a program change of their own.
 constexpr juce::uint32 programChangeGuardMs = 201;
+
+// +80 dBFS: far above anything a host carries, yet with the largest drive, tone boost
+// and output gain every value in the chain stays decades away from overflow.
+constexpr float inputLimit = 1.0e4f;
+
+// Samples within the limit pass unchanged, bit for bit; NaN and infinities become
+// silence, larger finite values the limit.
+void limitInput (float* samples, int numSamples) noexcept
+{
+    jassert (samples != nullptr || numSamples == 0);
+
+    for (int n = 0; n < numSamples; ++n)
+    {
+        const auto x = samples[n];
+        samples[n] = std::abs (x) <= std::numeric_limits<float>::max() ? juce::jlimit (-inputLimit, inputLimit, x) : 0.0f;
+    }
+}
+
+bool isFinite (const juce::dsp::AudioBlock<float>& block) noexcept
+{
+    int nonFinite = 0;
+
+    for (size_t channel = 0; channel < block.getNumChannels(); ++channel)
+    {
+        const auto* samples = block.getChannelPointer (channel);
+
+        for (size_t n = 0; n < block.getNumSamples(); ++n)
+            nonFinite |= ! (std::abs (samples[n]) <= std::numeric_limits<float>::max());
+    }
+
+    return nonFinite == 0;
+}
 } // namespace
 
 BrazzleAudioProcessor::BrazzleAudioProcessor()
@@ -142,6 +174,10 @@ void BrazzleAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     for (int channel = inputChannels; channel < outputChannels; ++channel)
         buffer.clear (channel, 0, numSamples);
 
+    // One bad sample would otherwise stay in the filters' history for good.
+    for (int channel = 0; channel < inputChannels; ++channel)
+        limitInput (buffer.getWritePointer (channel), numSamples);
+
     // Before the first prepare there is nothing to run the signal through: the
     // input passes unchanged rather than through an oversampler that does not exist.
     // An empty block (LV2 hosts run one to read the latency) changes nothing either.
@@ -258,6 +294,16 @@ void BrazzleAudioProcessor::processChunk (juce::dsp::AudioBlock<float> block) no
     auto upsampled = oversampling->processSamplesUp (block);
     mainProcessor.process (juce::dsp::ProcessContextReplacing<float> (upsampled));
     oversampling->processSamplesDown (block);
+
+    // The input is limited, so this only trips on a fault inside the chain; starting
+    // afresh then costs this block, where a NaN kept in a filter would cost every
+    // block from now on.
+    if (! isFinite (block) || ! mainProcessor.hasFiniteModulation())
+    {
+        mainProcessor.reset();
+        oversampling->reset();
+        block.clear();
+    }
 }
 
 juce::AudioProcessorEditor* BrazzleAudioProcessor::createEditor()

@@ -1,5 +1,8 @@
 #include "MainProcessor.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 using Block = juce::dsp::AudioBlock<float>;
@@ -56,6 +59,22 @@ void MainProcessor::prepare (const juce::dsp::ProcessSpec& spec)
         gain->reset (rate, 0.01);
         gain->setCurrentAndTargetValue (1.0f);
     }
+}
+
+void MainProcessor::reset() noexcept
+{
+    jassert (maximumBlockSize > 0);
+
+    follower.reset();
+    lowBandPath.reset();
+    highBandPath.reset();
+    fullBandPath.reset();
+    crossover.reset();
+}
+
+bool MainProcessor::hasFiniteModulation() const noexcept
+{
+    return std::all_of (follower.envelopes.begin(), follower.envelopes.end(), [] (float envelope) { return std::isfinite (envelope); });
 }
 
 void MainProcessor::process (const juce::dsp::ProcessContextReplacing<float>& context) noexcept

@@ -46,6 +46,16 @@ public:
 
     void prepare (const juce::dsp::ProcessSpec& spec);
 
+    /** Clears the signal history of the follower, the paths and the crossover, so that
+        a chain whose state went bad starts afresh; settings, smoothed values and fades
+        are kept. Allocates nothing. */
+    void reset() noexcept;
+
+    /** False when a follower envelope is NaN or infinite. The envelopes reach the output
+        only through the clipped allpass coefficients, which may hide such a value, so
+        the output alone does not reveal it. */
+    bool hasFiniteModulation() const noexcept;
+
     /** Runs the chain in place. A block longer than the prepared maximum is processed
         in pieces of that size. */
     void process (const juce::dsp::ProcessContextReplacing<float>& context) noexcept;

@@ -46,6 +46,13 @@ public:
         svf.reset();
     }
 
+    /** Clears the section's history; the glides and coefficients are left as they are. */
+    void reset() noexcept
+    {
+        iir.reset();
+        svf.reset();
+    }
+
     /** Advances frequency, Q and gain by one step and derives the section's settings
         from the new values. */
     void updateCoefficients() noexcept
@@ -176,6 +183,13 @@ public:
 
         for (auto* channel : channels)
             channel->prepare (spec.sampleRate);
+    }
+
+    /** Clears every channel's history and keeps the settings; allocates nothing. */
+    void reset() noexcept
+    {
+        for (auto* channel : channels)
+            channel->reset();
     }
 
     /** Hands the settings to every channel; a change starts an 8 ms glide. */

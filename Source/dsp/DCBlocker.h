@@ -28,6 +28,13 @@ public:
             sections.emplace_back (coefficients);
     }
 
+    /** Clears the filters' history and keeps the coefficients; allocates nothing. */
+    void reset() noexcept
+    {
+        for (auto& section : sections)
+            section.reset();
+    }
+
     template <typename ProcessContext>
     void process (const ProcessContext& context) noexcept
     {

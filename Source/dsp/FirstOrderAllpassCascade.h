@@ -92,6 +92,13 @@ public:
         stageStates.clear();
     }
 
+    /** Clears the sections' history and keeps the depth and its approach; allocates nothing. */
+    void reset() noexcept
+    {
+        coefficientBuffer.clear();
+        stageStates.clear();
+    }
+
     /** A block longer than the prepared maximum is processed in pieces of that length. */
     template <typename ProcessContext>
     void process (const ProcessContext& context) noexcept

@@ -56,6 +56,14 @@ public:
         }
     }
 
+    /** Clears the sections' history and keeps the coefficients; allocates nothing. */
+    void reset() noexcept
+    {
+        for (auto& sections : channelSections)
+            for (auto& section : sections)
+                section.reset();
+    }
+
     SampleType getCutoff() const noexcept  { return cutoff; }
 
     template <typename ProcessContext>

@@ -36,6 +36,14 @@ public:
         boost::hana::for_each (processors, [&spec] (auto& processor) { processor.prepare (spec); });
     }
 
+    /** Clears the slices and every member's signal history and keeps the settings;
+        allocates nothing. */
+    void reset() noexcept
+    {
+        buffer.clear();
+        boost::hana::for_each (processors, [] (auto& processor) { processor.reset(); });
+    }
+
     template <typename ProcessContext>
     void process (const ProcessContext& context) noexcept
     {

@@ -30,6 +30,12 @@ public:
         boost::hana::for_each (processors, [&spec] (auto& processor) { processor.prepare (spec); });
     }
 
+    /** Clears every member's signal history and keeps the settings; allocates nothing. */
+    void reset() noexcept
+    {
+        boost::hana::for_each (processors, [] (auto& processor) { processor.reset(); });
+    }
+
     template <typename ProcessContext>
     void process (const ProcessContext& context) noexcept
     {

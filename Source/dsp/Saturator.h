@@ -41,6 +41,10 @@ public:
         bias.setRampDurationSeconds (biasRampSeconds);
     }
 
+    /** The curves are memoryless and the gains and curve fades follow the settings,
+        not the signal, so there is no history to clear. */
+    void reset() noexcept {}
+
     void setState (const SaturatorState& state) noexcept
     {
         jassert (state.curveType >= 0 && state.curveType < Shaper::numCurves);

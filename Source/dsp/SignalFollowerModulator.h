@@ -3,6 +3,7 @@
 #include "ModulationSubscription.h"
 #include "PoleSmoothedValue.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -37,6 +38,13 @@ public:
             buffer.setSize (1, length);
             buffer.clear();
             mask = length - 1;
+            writeIndex = 0;
+        }
+
+        /** Clears the history and keeps the delay and its glide; allocates nothing. */
+        void reset() noexcept
+        {
+            buffer.clear();
             writeIndex = 0;
         }
 
@@ -119,6 +127,18 @@ public:
         outputBuffer.setSize (numChannels, (int) spec.maximumBlockSize);
         outputBuffer.clear();
         outputBlock = {};
+    }
+
+    /** Clears the envelopes, the delay lines and the last output block and keeps the
+        settings; allocates nothing. */
+    void reset() noexcept
+    {
+        std::fill (envelopes.begin(), envelopes.end(), SampleType (0));
+
+        for (auto* line : delayLines)
+            line->reset();
+
+        outputBuffer.clear();
     }
 
     /** Follows the block (which is only read) and hands the result to every subscriber.

@@ -27,6 +27,13 @@ public:
             band->prepare (spec);
     }
 
+    /** Clears the bands' history and keeps their settings and glides; allocates nothing. */
+    void reset() noexcept
+    {
+        for (auto* band : bands)
+            band->reset();
+    }
+
     /** At 0 the lows are lifted and the highs cut by 6 dB with the mids 12 dB down; at
         0.5 the shelves are flat and the mids 6 dB down; at 1 the tilt is reversed and
         the mids are flat. */

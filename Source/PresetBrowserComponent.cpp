@@ -4,6 +4,7 @@
 #include "BrazzleLookAndFeel.h"
 #include "ChevronButton.h"
 #include "presets/PresetManager.h"
+#include "presets/StateDocument.h"
 
 namespace
 {
@@ -230,13 +231,10 @@ void PresetBrowserComponent::copyState()
 
 void PresetBrowserComponent::pasteState()
 {
-    const auto xml = juce::parseXML (platform->getTextFromClipboard());
-
-    if (xml == nullptr)
-        return;
-
-    juce::MemoryBlock state;
-    juce::AudioProcessor::copyXmlToBinary (*xml, state);
+    // Not parsed here: the processor's restore reads it with the checks that keep
+    // text the XML parser cannot get through (deep nesting, stray instructions) away
+    // from it, and ignores what is not a state.
+    const auto state = qv::StateDocument::wrapText (platform->getTextFromClipboard());
     audioProcessor.setStateInformation (state.getData(), static_cast<int> (state.getSize()));
 }
 

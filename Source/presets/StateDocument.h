@@ -28,6 +28,22 @@ struct StateDocument
     /** Preset files larger than this are not read; a preset is a few kilobytes. */
     static constexpr juce::int64 maximumPresetFileSize = 64 * 1024 * 1024;
 
+    /** Text in the container, laid out as juce::AudioProcessor::copyXmlToBinary lays
+        out a document: the magic number, the length with the terminating zero, the
+        UTF-8 bytes and the zero. Text from outside (the clipboard) goes in unparsed, so
+        that it meets the same checks as any state on its way in. */
+    static juce::MemoryBlock wrapText (const juce::String& text)
+    {
+        const auto utf8 = text.toUTF8();
+        const auto length = utf8.sizeInBytes(); // with the terminating zero
+
+        juce::MemoryOutputStream out;
+        out.writeInt (static_cast<int> (magicNumber));
+        out.writeInt (static_cast<int> (length));
+        out.write (utf8.getAddress(), length);
+        return out.getMemoryBlock();
+    }
+
     /** The XML element in a state document, or nothing. Accepts what
         juce::AudioProcessor::getXmlFromBinary accepts (at least 9 bytes, the magic
         number, a positive length; the text parsed from at most size - 8 bytes), except

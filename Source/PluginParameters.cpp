@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace
 {
@@ -14,6 +15,22 @@ juce::String generalNumber (double value)
     char text[32];
     std::snprintf (text, sizeof (text), "%g", value);
     return juce::String (text);
+}
+
+// The framework's number reading also accepts "nan", "inf" and numbers beyond any float,
+// which a host would store as the parameter's value. Infinity and overflow are read as
+// the largest float of their sign, so that the range takes them to its nearer end as it
+// does any large number ("-inf" dB is the lowest gain, "1e999" the top of the range);
+// NaN names no number at all and reads as 0, like any other text that is not a number.
+float readNumber (const juce::String& text)
+{
+    const double value = text.getDoubleValue();
+
+    if (std::isnan (value))
+        return 0.0f;
+
+    constexpr double largest = std::numeric_limits<float>::max();
+    return static_cast<float> (juce::jlimit (-largest, largest, value));
 }
 
 bool endsWith (const juce::String& text, juce::juce_wchar c)
@@ -56,17 +73,17 @@ void PluginParameters::attachParameters (juce::AudioProcessorValueTreeState& par
 {
     using Range = juce::NormalisableRange<float>;
 
-    add (parameters, crossoverBypass, "Crossover Bypass", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, nullptr);
+    add (parameters, crossoverBypass, "Crossover Bypass", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, readNumber);
     add (parameters, crossoverCutoff, "Crossover Cutoff", Range (200.0f, 16000.0f, 1.0f), 1800.0f,
          cutoffToText, textToCutoff, false);
-    add (parameters, crossoverBand, "Target Band", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, nullptr);
+    add (parameters, crossoverBand, "Target Band", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, readNumber);
     add (parameters, saturatorTone, "Tone", Range (0.0f, 1.0f, 0.001f), 0.5f, toneToText, textToTone);
     add (parameters, saturatorType, "Curve Shape", Range (0.0f, 5.0f, 1.0f), 0.0f,
          curveToText, textToCurve, true, true);
-    add (parameters, saturatorDrive, "Drive Amount", Range (0.0f, 36.0f, 0.1f), 0.0f, nullptr, nullptr);
-    add (parameters, pmComposite, "Phase Amount", Range (0.0f, 1.0f, 0.001f), 0.0f, nullptr, nullptr);
+    add (parameters, saturatorDrive, "Drive Amount", Range (0.0f, 36.0f, 0.1f), 0.0f, nullptr, readNumber);
+    add (parameters, pmComposite, "Phase Amount", Range (0.0f, 1.0f, 0.001f), 0.0f, nullptr, readNumber);
     add (parameters, pmSpread, "Spread", Range (-4.0f, 4.0f, 0.001f), 0.0f, spreadToText, textToSpread);
-    add (parameters, globalAgc, "Auto Gain Compensation", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, nullptr);
+    add (parameters, globalAgc, "Auto Gain Compensation", Range (0.0f, 1.0f, 1.0f), 0.0f, nullptr, readNumber);
     add (parameters, globalOutputGain, "Output Gain", Range (-24.0f, 24.0f, 0.01f), 0.0f, gainToText, textToGain);
     add (parameters, globalMix, "Output Mix", Range (0.0f, 1.0f, 0.001f), 1.0f, mixToText, textToMix);
 }
@@ -86,7 +103,7 @@ float PluginParameters::textToPlainValue (const juce::String& parameterId, const
     if (parameterId == globalMix)
         return textToMix (text);
 
-    return text.getFloatValue();
+    return readNumber (text);
 }
 
 juce::String PluginParameters::cutoffToText (float value)
@@ -96,7 +113,7 @@ juce::String PluginParameters::cutoffToText (float value)
 
 float PluginParameters::textToCutoff (const juce::String& text)
 {
-    return text.trimCharactersAtEnd ("Hz").getFloatValue();
+    return readNumber (text.trimCharactersAtEnd ("Hz"));
 }
 
 juce::String PluginParameters::toneToText (float value)
@@ -108,7 +125,7 @@ juce::String PluginParameters::toneToText (float value)
 
 float PluginParameters::textToTone (const juce::String& text)
 {
-    const float n = text.trimCharactersAtEnd ("WB").getFloatValue();
+    const float n = readNumber (text.trimCharactersAtEnd ("WB"));
 
     if (endsWith (text, 'B'))
         return (50.0f + n) / 100.0f;
@@ -147,7 +164,7 @@ juce::String PluginParameters::spreadToText (float value)
 
 float PluginParameters::textToSpread (const juce::String& text)
 {
-    const float magnitude = text.trimCharactersAtStart ("LRC").trimCharactersAtEnd ("ms").getFloatValue();
+    const float magnitude = readNumber (text.trimCharactersAtStart ("LRC").trimCharactersAtEnd ("ms"));
     return text.startsWithChar ('L') ? -magnitude : magnitude;
 }
 
@@ -161,7 +178,7 @@ juce::String PluginParameters::gainToText (float value)
 
 float PluginParameters::textToGain (const juce::String& text)
 {
-    return text.trimCharactersAtEnd ("dB").getFloatValue();
+    return readNumber (text.trimCharactersAtEnd ("dB"));
 }
 
 juce::String PluginParameters::mixToText (float value)
@@ -172,5 +189,5 @@ juce::String PluginParameters::mixToText (float value)
 
 float PluginParameters::textToMix (const juce::String& text)
 {
-    return text.trimCharactersAtEnd ("%").getFloatValue() / 100.0f;
+    return readNumber (text.trimCharactersAtEnd ("%")) / 100.0f;
 }

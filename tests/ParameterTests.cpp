@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace
 {
 struct ParameterProperties
@@ -58,7 +60,7 @@ float valueOf (const juce::String& id, const juce::String& text)
     if (id == P::pmSpread) return P::textToSpread (text);
     if (id == P::globalOutputGain) return P::textToGain (text);
     if (id == P::globalMix) return P::textToMix (text);
-    return text.getFloatValue();
+    return P::textToPlainValue (id, text);
 }
 
 // True when a plain value survives the trip through the host's normalised value.
@@ -193,6 +195,10 @@ struct ParseCase
 
 TEST (ParameterSet, TextToValue)
 {
+    // Infinity and overflow read as the largest float of their sign, so that the range
+    // takes them to its nearer end; NaN is no number and reads as 0.
+    constexpr float huge = std::numeric_limits<float>::max();
+
     const ParseCase cases[] = {
         { "crossover:cutoff", "1800Hz", 1800.0f, 1800.0f },
         { "crossover:cutoff", "50Hz", 50.0f, 200.0f },
@@ -219,6 +225,30 @@ TEST (ParameterSet, TextToValue)
         { "global:mix", "75%", 0.75f, 0.75f },
         { "saturator:drive", "12.3", 12.3f, 12.3f },
         { "pm:composite", "0.25", 0.25f, 0.25f },
+        { "crossover:cutoff", "nanHz", 0.0f, 200.0f },
+        { "crossover:cutoff", "infHz", huge, 16000.0f },
+        { "crossover:cutoff", "1e999", huge, 16000.0f },
+        { "saturator:tone", "nan", 0.0f, 0.0f },
+        { "saturator:tone", "infB", huge / 100.0f, 1.0f },
+        { "saturator:tone", "infW", -huge / 100.0f, 0.0f },
+        { "saturator:tone", "-1e999", -huge / 100.0f, 0.0f },
+        { "pm:spread", "Linfms", -huge, -4.0f },
+        { "pm:spread", "-inf", -huge, -4.0f },
+        { "pm:spread", "nanms", 0.0f, 0.0f },
+        { "global:outputGain", "-infdB", -huge, -24.0f },
+        { "global:outputGain", "inf", huge, 24.0f },
+        { "global:outputGain", "NaNdB", 0.0f, 0.0f },
+        { "global:mix", "inf%", huge / 100.0f, 1.0f },
+        { "global:mix", "nan%", 0.0f, 0.0f },
+        { "global:mix", "-1e999", -huge / 100.0f, 0.0f },
+        { "crossover:bypass", "inf", huge, 1.0f },
+        { "crossover:band", "nan", 0.0f, 0.0f },
+        { "saturator:drive", "1e999", huge, 36.0f },
+        { "saturator:drive", "-inf", -huge, 0.0f },
+        { "pm:composite", "nan", 0.0f, 0.0f },
+        { "global:agc", "-1e999", -huge, 0.0f },
+        { "saturator:type", "nan", 0.0f, 0.0f },
+        { "saturator:type", "inf", 0.0f, 0.0f },
     };
 
     for (const auto& c : cases)
@@ -229,8 +259,12 @@ TEST (ParameterSet, TextToValue)
         SCOPED_TRACE (juce::String (c.id) + " <- \"" + c.text + "\"");
 
         EXPECT_EQ (valueOf (c.id, c.text), c.converted);
+        EXPECT_EQ (PluginParameters::textToPlainValue (c.id, c.text), c.converted);
 
-        p.setValueNotifyingHost (p.getValueForText (c.text));
+        const auto normalised = p.getValueForText (c.text);
+        EXPECT_TRUE (normalised >= 0.0f && normalised <= 1.0f) << normalised;
+
+        p.setValueNotifyingHost (normalised);
         EXPECT_EQ (*processor.getParameterTree().getRawParameterValue (c.id),
                    range.snapToLegalValue (c.stored));
         EXPECT_NEAR (*processor.getParameterTree().getRawParameterValue (c.id), c.stored, 1.0e-6f);

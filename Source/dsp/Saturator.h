@@ -28,6 +28,7 @@ public:
     void prepare (const juce::dsp::ProcessSpec& spec)
     {
         bias.prepare (spec);
+        activeChannels = static_cast<int> (spec.numChannels);
 
         while ((size_t) shapers.size() < spec.numChannels)
             shapers.add (new Shaper());
@@ -51,14 +52,13 @@ public:
         const auto curveType = juce::jlimit (0, Shaper::numCurves - 1, state.curveType);
 
         drive.setTargetValue (state.drive);
-        compensation.setTargetValue (SampleType (1));
         bias.setBias (state.bias);
 
         for (auto* shaper : shapers)
             shaper->requestCurve (curveType);
 
-        if (curveType == 0)
-            compensation.setTargetValue (SampleType (1) / drive.getTargetValue());
+        requestedCurve = curveType;
+        compensation.setTargetValue (compensationTarget());
     }
 
     template <typename ProcessContext>
@@ -75,10 +75,34 @@ public:
         const auto numChannels = juce::jmin (block.getNumChannels(), (size_t) shapers.size());
         jassert (numChannels == block.getNumChannels());
 
-        for (size_t channel = 0; channel < numChannels; ++channel)
-            shapers.getUnchecked ((int) channel)->process (block.getChannelPointer (channel), block.getNumSamples());
+        const auto numSamples = block.getNumSamples();
+        size_t passThroughEnd = 0;
+        bool leftPassThrough = false;
 
-        compensation.applyGain (block);
+        for (size_t channel = 0; channel < numChannels; ++channel)
+        {
+            auto* shaper = shapers.getUnchecked ((int) channel);
+            const bool wasPassThrough = shaper->currentType == 0;
+            const auto switchedAt = shaper->process (block.getChannelPointer (channel), numSamples);
+
+            if (wasPassThrough && switchedAt < numSamples)
+            {
+                leftPassThrough = true;
+                passThroughEnd = juce::jmax (passThroughEnd, switchedAt);
+            }
+        }
+
+        if (! leftPassThrough)
+        {
+            compensation.applyGain (block);
+            return;
+        }
+
+        // The driven signal passes unshaped until the switch, so its compensation holds
+        // until then and only the new curve's fade-in sees the ramp back to unity.
+        compensation.applyGain (block.getSubBlock (0, passThroughEnd));
+        compensation.setTargetValue (compensationTarget());
+        compensation.applyGain (block.getSubBlock (passThroughEnd));
     }
 
     juce::dsp::Bias<SampleType> bias;
@@ -88,6 +112,24 @@ public:
 
 private:
     static constexpr double biasRampSeconds = 0.02;
+
+    int requestedCurve = 0;
+    int activeChannels = 0;
+
+    // The pass-through curve is level-neutral only as long as it is compensated by the
+    // reciprocal of the drive: the compensation stays there while any channel in use
+    // still sounds that curve, also while it fades out towards another one, and
+    // follows the drive's ramp step for step. The shaping curves, which bound their
+    // output, keep unity.
+    SampleType compensationTarget() const noexcept
+    {
+        bool passThroughSounds = requestedCurve == 0;
+
+        for (int channel = 0; channel < juce::jmin (activeChannels, shapers.size()); ++channel)
+            passThroughSounds = passThroughSounds || shapers.getUnchecked (channel)->currentType == 0;
+
+        return passThroughSounds ? SampleType (1) / drive.getTargetValue() : SampleType (1);
+    }
 
     // The framework's bias keeps one value per sample on the stack for multichannel
     // blocks, so it is given blocks of bounded length; the values it adds are the same.

@@ -116,14 +116,18 @@ public:
     }
 
     //==============================================================================
-    /** Shapes one channel in place. */
-    void process (SampleType* samples, size_t numSamples) noexcept
+    /** Shapes one channel in place. Returns the index of the sample at which the curve
+        switched, or numSamples when it did not; the owner's gains may depend on which
+        curve sounds. */
+    size_t process (SampleType* samples, size_t numSamples) noexcept
     {
         if (nextType < 0 && std::abs (SampleType (1) - fadeGain) <= epsilon)
         {
             shapeBlock (curves[(size_t) currentType], samples, numSamples);
-            return;
+            return numSamples;
         }
+
+        size_t switchedAt = numSamples;
 
         for (size_t i = 0; i < numSamples; ++i)
         {
@@ -132,6 +136,7 @@ public:
                 currentType = nextType;
                 nextType = -1;
                 fadeStep = -fadeStep;
+                switchedAt = i;
             }
 
             samples[i] = curves[(size_t) currentType] (samples[i]) * fadeGain;
@@ -139,6 +144,8 @@ public:
             fadeGain = fadeGain + fadeStep;
             fadeGain = fadeGain < SampleType (0) ? SampleType (0) : std::min (fadeGain, SampleType (1));
         }
+
+        return switchedAt;
     }
 
     /** Starts a fade towards another curve; a request for the curve already in use

@@ -90,18 +90,49 @@ TEST (Saturator, PassThroughCurveIsLevelNeutralOnceCompensationSettles)
             ASSERT_EQ (buffer.getSample (channel, n), input.getSample (channel, n)) << channel << ", " << n;
 }
 
-TEST (Saturator, EveryPassThroughStateRestartsTheCompensationRamp)
+// The pass-through curve lets the driven signal through unbounded, so its compensation
+// stays at the reciprocal of the drive for as long as it sounds: a repeated state does not
+// restart the ramp, and a switch to a shaping curve holds it through the pass-through's
+// 30 ms fade-out and ramps it back to unity only from the silent switching sample on.
+TEST (Saturator, PassThroughCompensationHoldsWhileThePassThroughSounds)
 {
     Saturator saturator;
-    saturator.prepare (makeSpec (48000.0, 64, 1));
-    saturator.setState ({ 4.0f, 0.0f, 0 });
+    saturator.prepare (makeSpec (48000.0, 2048, 1));
     saturator.setState ({ 4.0f, 0.0f, 0 });
 
-    EXPECT_TRUE (saturator.compensation.isSmoothing());
-    EXPECT_EQ (saturator.compensation.getCountdown(), 960);
+    juce::AudioBuffer<float> buffer (1, 480);
+    buffer.clear();
+    process (saturator, buffer);
+
+    saturator.setState ({ 4.0f, 0.0f, 0 });
+    EXPECT_EQ (saturator.compensation.getCountdown(), 480);
+    EXPECT_EQ (saturator.compensation.getTargetValue(), 0.25f);
 
     saturator.setState ({ 4.0f, 0.0f, 2 });
+    EXPECT_EQ (saturator.compensation.getTargetValue(), 0.25f);
+
+    buffer.setSize (1, 2048);
+    juce::FloatVectorOperations::fill (buffer.getWritePointer (0), 0.5f, 2048);
+    process (saturator, buffer);
+
+    int switchAt = -1;
+
+    for (int n = 0; n < 2048 && switchAt < 0; ++n)
+    {
+        if (buffer.getSample (0, n) == 0.0f)
+            switchAt = n;
+        else
+            ASSERT_LE (buffer.getSample (0, n), 0.5f * 1.0001f) << n;
+    }
+
+    ASSERT_GE (switchAt, 1440);
+    ASSERT_LE (switchAt, 1441);
+    EXPECT_EQ (saturator.shapers[0]->currentType, 2);
     EXPECT_EQ (saturator.compensation.getTargetValue(), 1.0f);
+    EXPECT_EQ (saturator.compensation.getCountdown(), 960 - (2048 - switchAt));
+
+    for (int n = switchAt; n < 2048; ++n)
+        ASSERT_LE (std::abs (buffer.getSample (0, n)), 1.0f) << n;
 }
 
 TEST (Saturator, CurveChangeAt192kHzFadesOver5760SamplesEachWay)

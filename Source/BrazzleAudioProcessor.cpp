@@ -212,17 +212,23 @@ void BrazzleAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 
     // Hosts sometimes send more samples than they announced; process such a block
     // in pieces of the prepared size so that no buffer sized in prepare overflows.
+    // Each piece after the first is handed the block's settings once more, as a host
+    // sending blocks of the prepared size would have done before each of them. A tone
+    // filter's update takes a step of its glide per call, so without this a glide
+    // under way would run a different course in one long block than in two.
     for (int start = 0; start < numSamples; start += preparedBlockSize)
     {
         const int length = juce::jmin (preparedBlockSize, numSamples - start);
+
+        if (start > 0)
+            mainProcessor.reapplySettings();
+
         processChunk (whole.getSubBlock (static_cast<size_t> (start), static_cast<size_t> (length)));
     }
 }
 
 void BrazzleAudioProcessor::applySettings (float inputLevel) noexcept
 {
-    auto& chain = mainProcessor;
-
     const float bypass = raw.bypass.load();
     const float band = raw.band.load();
     const float cutoff = raw.cutoff.load();
@@ -235,44 +241,31 @@ void BrazzleAudioProcessor::applySettings (float inputLevel) noexcept
     const float outputGain = raw.outputGain.load();
     const float mix = raw.mix.load();
 
-    chain.bypassBlend.setTargetValue (static_cast<float> (static_cast<int> (bypass)));
-    chain.bandBlend.setTargetValue (static_cast<float> (static_cast<int> (band)));
-
-    chain.crossover.get<0>().setCutoff (cutoff);
-    chain.crossover.get<1>().setCutoff (cutoff);
-
-    const std::array<MainProcessor::ShapingPath*, 3> paths { &chain.lowBandPath, &chain.highBandPath, &chain.fullBandPath };
-
-    for (auto* path : paths)
-        MainProcessor::toneFilter (*path).setTone (tone);
+    MainProcessor::Settings settings;
+    settings.bypassTarget = static_cast<float> (static_cast<int> (bypass));
+    settings.bandTarget = static_cast<float> (static_cast<int> (band));
+    settings.cutoff = cutoff;
+    settings.tone = tone;
 
     const float driveGain = juce::Decibels::decibelsToGain (drive);
     const int curve = static_cast<int> (type);
-
-    for (auto* path : paths)
-        MainProcessor::saturator (*path).setState ({ driveGain, 0.0f, curve });
-
-    chain.driveDecibels = drive;
-    chain.curveType = curve;
+    settings.driveDecibels = drive;
+    settings.driveGain = driveGain;
+    settings.curveType = curve;
 
     const float phaseAmount = 6.0f * (1.0f - (composite - 1.0f) * (composite - 1.0f));
-
-    for (auto* path : paths)
-        MainProcessor::allpass (*path).amount.setTargetValue (phaseAmount);
-
     const float commonDelay = std::max (0.0f, 2.0f * (4.0f * (composite - 1.0f) + 1.0f));
+    settings.phaseAmount = phaseAmount;
+    settings.firstDelayMs = std::abs (std::min (spread, 0.0f)) + commonDelay;
+    settings.secondDelayMs = std::max (spread, 0.0f) + commonDelay;
 
-    if (chain.follower.delayLines.size() >= 2)
-    {
-        chain.follower.delayLines[0]->setTargetValue (std::abs (std::min (spread, 0.0f)) + commonDelay);
-        chain.follower.delayLines[1]->setTargetValue (std::max (spread, 0.0f) + commonDelay);
-    }
-
-    chain.autoGainEnabled = static_cast<int> (agc) != 0;
+    settings.autoGainEnabled = static_cast<int> (agc) != 0;
 
     const float outputGainLinear = juce::Decibels::decibelsToGain (outputGain);
-    chain.dryGain.setTargetValue (1.0f - mix);
-    chain.wetGain.setTargetValue (outputGainLinear * mix);
+    settings.dryGain = 1.0f - mix;
+    settings.wetGain = outputGainLinear * mix;
+
+    mainProcessor.applySettings (settings);
 
     DisplayValues display;
     display.crossoverCutoff = cutoff;

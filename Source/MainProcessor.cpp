@@ -1,6 +1,7 @@
 #include "MainProcessor.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace
@@ -59,6 +60,42 @@ void MainProcessor::prepare (const juce::dsp::ProcessSpec& spec)
         gain->reset (rate, 0.01);
         gain->setCurrentAndTargetValue (1.0f);
     }
+}
+
+void MainProcessor::applySettings (const Settings& newSettings) noexcept
+{
+    settings = newSettings;
+
+    bypassBlend.setTargetValue (settings.bypassTarget);
+    bandBlend.setTargetValue (settings.bandTarget);
+
+    crossover.get<0>().setCutoff (settings.cutoff);
+    crossover.get<1>().setCutoff (settings.cutoff);
+
+    const std::array<ShapingPath*, 3> paths { &lowBandPath, &highBandPath, &fullBandPath };
+
+    for (auto* path : paths)
+        toneFilter (*path).setTone (settings.tone);
+
+    for (auto* path : paths)
+        saturator (*path).setState ({ settings.driveGain, 0.0f, settings.curveType });
+
+    driveDecibels = settings.driveDecibels;
+    curveType = settings.curveType;
+
+    for (auto* path : paths)
+        allpass (*path).amount.setTargetValue (settings.phaseAmount);
+
+    if (follower.delayLines.size() >= 2)
+    {
+        follower.delayLines[0]->setTargetValue (settings.firstDelayMs);
+        follower.delayLines[1]->setTargetValue (settings.secondDelayMs);
+    }
+
+    autoGainEnabled = settings.autoGainEnabled;
+
+    dryGain.setTargetValue (settings.dryGain);
+    wetGain.setTargetValue (settings.wetGain);
 }
 
 void MainProcessor::reset() noexcept

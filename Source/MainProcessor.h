@@ -42,9 +42,34 @@ public:
         fullSlice = 3
     };
 
+    /** The members' settings derived from one reading of the parameters. */
+    struct Settings
+    {
+        float bypassTarget = 0.0f;
+        float bandTarget = 0.0f;
+        float cutoff = 1800.0f;
+        float tone = 0.5f;
+        float driveDecibels = 0.0f;
+        float driveGain = 1.0f;
+        int curveType = 0;
+        float phaseAmount = 0.0f;
+        float firstDelayMs = 0.0f;
+        float secondDelayMs = 0.0f;
+        bool autoGainEnabled = false;
+        float dryGain = 0.0f;
+        float wetGain = 1.0f;
+    };
+
     MainProcessor();
 
     void prepare (const juce::dsp::ProcessSpec& spec);
+
+    /** Hands the settings to the members, as the owner does once per block. */
+    void applySettings (const Settings& newSettings) noexcept;
+
+    /** Hands the last settings over again, for a block the owner runs in pieces: each
+        piece then starts exactly as it would have as a block of its own. */
+    void reapplySettings() noexcept { applySettings (settings); }
 
     /** Clears the signal history of the follower, the paths and the crossover, so that
         a chain whose state went bad starts afresh; settings, smoothed values and fades
@@ -96,4 +121,5 @@ private:
 
     size_t maximumBlockSize = 0;
     PathsRun pathsRun;
+    Settings settings;
 };

@@ -13,8 +13,8 @@ settings=(--set saturator:type=TUBE --set saturator:drive=18 --set pm:composite=
 "$render" "$work/brazzle-demo-dry.wav" -o "$work/rendered.wav" --block 256 "${settings[@]}" >/dev/null
 "$host_render" --vst3 "$vst3" --block 256 "${settings[@]}" --compare "$work/rendered.wav" "$work/brazzle-demo-dry.wav"
 
-# LV2 has no text conversion, so plain values; JUCE's LV2 host maps the curve's labels
-# inconsistently, so the curve is set by its normalised value (0.4 = TUBE).
-lv2_settings=(--set-normalised saturator:type=0.4 --set saturator:drive=18 --set pm:composite=0.8
+# LV2 has no text conversion: plain values, and the curve by its label, which the
+# bundle's scale points map to the curve's number.
+lv2_settings=(--set saturator:type=TUBE --set saturator:drive=18 --set pm:composite=0.8
               --set pm:spread=-1.5 --set global:mix=0.8 --set saturator:tone=0.7)
 "$host_render" --lv2 "$lv2" --block 256 "${lv2_settings[@]}" --compare "$work/rendered.wav" "$work/brazzle-demo-dry.wav"

@@ -36,9 +36,15 @@ void ParticleXYAttachment::parameterChanged (const juce::String&, float)
 
 void ParticleXYAttachment::sliderValueChanged (ParticleXYComponent*, Axis changedAxis)
 {
+    // The axis never changes after construction, so it can be tested before the lock.
+    // Taking this lock for the other binding's axis would nest the two bindings' locks
+    // in both orders, since each one's push notifies the other under its own lock.
+    if (changedAxis != axis)
+        return;
+
     const juce::ScopedLock lock (callbackLock);
 
-    if (ignoreCallbacks || changedAxis != axis)
+    if (ignoreCallbacks)
         return;
 
     auto* parameter = state.getParameter (parameterID);

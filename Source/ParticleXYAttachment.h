@@ -44,7 +44,7 @@ private:
     juce::AudioProcessorValueTreeState& state;
     ParticleXYComponent& component;
     juce::String parameterID;
-    Axis axis;
+    const Axis axis;
 
     // Re-entrant: setting the parameter during a drag calls parameterChanged on the
     // same thread, which pushes the value straight back under this lock.

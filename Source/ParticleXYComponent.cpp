@@ -8,8 +8,15 @@
 #include <cmath>
 #include <utility>
 
+namespace
+{
+constexpr int puckRadius = 22;
+} // namespace
+
 ParticleXYComponent::ParticleXYComponent()
 {
+    // Every frame covers the whole pad, so whatever lies beneath need not be painted.
+    setOpaque (true);
     startTimer (33);
 }
 
@@ -74,6 +81,7 @@ void ParticleXYComponent::paint (juce::Graphics& g)
         particleColour = skin->foregroundColour;
     }
 
+    jassert (background.isOpaque());
     g.fillAll (background);
     g.setColour (particleColour.withAlpha (static_cast<juce::uint8> (0x99)));
 
@@ -86,11 +94,31 @@ void ParticleXYComponent::paint (juce::Graphics& g)
     }
 
     // Drawn while the particles' translucent colour is still current, so the puck takes its opacity.
-    g.drawImage (juce::ImageCache::getFromMemory (BinaryData::xy_puck_png, BinaryData::xy_puck_pngSize),
-                 juce::Rectangle<float> (static_cast<float> (xPosition - 22), static_cast<float> (yPosition - 22), 44.0f, 44.0f));
+    const auto scale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    g.drawImageTransformed (getScaledPuck (scale),
+                            juce::AffineTransform::scale (1.0f / scale)
+                                .translated (static_cast<float> (xPosition - puckRadius),
+                                             static_cast<float> (yPosition - puckRadius)));
 
     g.setColour (particleColour);
     g.drawEllipse (static_cast<float> (xPosition - 10), static_cast<float> (yPosition - 10), 20.0f, 20.0f, 1.4f);
+}
+
+const juce::Image& ParticleXYComponent::getScaledPuck (float scale)
+{
+    jassert (scale > 0.0f);
+
+    const int size = juce::roundToInt (static_cast<float> (2 * puckRadius) * scale);
+
+    if (scaledPuck.getWidth() != size)
+    {
+        scaledPuck = juce::Image (juce::Image::ARGB, size, size, true);
+        juce::Graphics g (scaledPuck);
+        g.drawImage (juce::ImageCache::getFromMemory (BinaryData::xy_puck_png, BinaryData::xy_puck_pngSize),
+                     scaledPuck.getBounds().toFloat());
+    }
+
+    return scaledPuck;
 }
 
 void ParticleXYComponent::resized()

@@ -79,7 +79,13 @@ protected:
     virtual juce::ModifierKeys getCurrentModifierKeys() const;
 
 private:
+    const juce::Image& getScaledPuck (float scale);
+
     juce::ListenerList<Listener> listeners;
+
+    // The puck picture is stored at more than twice the size it is drawn at; shrinking it
+    // once per display scale spares resampling it in every frame.
+    juce::Image scaledPuck;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ParticleXYComponent)
 };

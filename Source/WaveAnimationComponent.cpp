@@ -121,9 +121,15 @@ void WaveAnimationComponent::paint (juce::Graphics& g)
         foreground = skin->foregroundColour;
     }
 
-    g.fillAll (background);
-    g.drawImage (juce::ImageCache::getFromMemory (BinaryData::wave_grid_png, BinaryData::wave_grid_pngSize),
-                 getLocalBounds().toFloat());
+    if (getLocalBounds().isEmpty())
+    {
+        g.fillAll (background);
+    }
+    else
+    {
+        const auto scale = g.getInternalContext().getPhysicalPixelScaleFactor();
+        g.drawImageTransformed (getScaledGrid (background, scale), juce::AffineTransform::scale (1.0f / scale));
+    }
 
     const int width = getWidth();
     const float halfHeight = static_cast<float> (getHeight()) / 2.0f;
@@ -168,6 +174,36 @@ void WaveAnimationComponent::paint (juce::Graphics& g)
 
 void WaveAnimationComponent::resized()
 {
+}
+
+const juce::Image& WaveAnimationComponent::getScaledGrid (juce::Colour background, float scale)
+{
+    // Drawing the copy replaces what lies beneath, as filling with the background does.
+    jassert (background.isOpaque());
+    jassert (scale > 0.0f && ! getLocalBounds().isEmpty());
+
+    const int width = juce::roundToInt (static_cast<float> (getWidth()) * scale);
+    const int height = juce::roundToInt (static_cast<float> (getHeight()) * scale);
+
+    if (scaledGrid.getWidth() != width || scaledGrid.getHeight() != height || scaledGridBackground != background)
+    {
+        // The background goes in too, so that the stretched picture's edges blend with
+        // it just as they do when it is stretched over the background on the spot.
+        juce::Image stretched (juce::Image::ARGB, juce::jmax (1, width), juce::jmax (1, height), true);
+
+        {
+            juce::Graphics g (stretched);
+            g.fillAll (background);
+            g.drawImage (juce::ImageCache::getFromMemory (BinaryData::wave_grid_png, BinaryData::wave_grid_pngSize),
+                         stretched.getBounds().toFloat());
+        }
+
+        // Opaque, so nothing is lost without alpha, and the copy becomes a plain copy.
+        scaledGrid = stretched.convertedToFormat (juce::Image::RGB);
+        scaledGridBackground = background;
+    }
+
+    return scaledGrid;
 }
 
 void WaveAnimationComponent::mouseDown (const juce::MouseEvent& e)

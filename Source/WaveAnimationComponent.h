@@ -61,5 +61,12 @@ public:
     std::atomic<float> mix { 0.0f };
 
 private:
+    const juce::Image& getScaledGrid (juce::Colour background, float scale);
+
+    // Stretching the grid picture costs more than drawing the waves, and the stretched
+    // picture only changes with the size, the display scale or the skin.
+    juce::Image scaledGrid;
+    juce::Colour scaledGridBackground;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WaveAnimationComponent)
 };

@@ -2,9 +2,11 @@
 #include "ParticleXYComponent.h"
 #include "VisualTestHelpers.h"
 
+#include <BinaryData.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 
 using visualtest::leftButton;
@@ -44,6 +46,56 @@ juce::Image paintPad (ParticleXYComponent& pad)
     juce::Graphics g (image);
     pad.paint (g);
     return image;
+}
+
+/** A frame drawn step by step as described, from the particles as they were before it,
+    at a display scale.
+*/
+juce::Image referenceFrame (const std::vector<Particle>& particles, juce::Point<int> puck, int width, int height,
+                            float scale, juce::Colour background, juce::Colour particleColour)
+{
+    juce::Image image (juce::Image::ARGB, juce::roundToInt (static_cast<float> (width) * scale),
+                       juce::roundToInt (static_cast<float> (height) * scale), true);
+    juce::Graphics g (image);
+    g.addTransform (juce::AffineTransform::scale (scale));
+    g.fillAll (background);
+    g.setColour (particleColour.withAlpha (static_cast<juce::uint8> (0x99)));
+
+    for (const auto& p : particles)
+        g.fillRect (static_cast<int> (p.position.x), static_cast<int> (p.position.y), 1, 1);
+
+    g.drawImage (juce::ImageCache::getFromMemory (BinaryData::xy_puck_png, BinaryData::xy_puck_pngSize),
+                 juce::Rectangle<float> (static_cast<float> (puck.x - 22), static_cast<float> (puck.y - 22), 44.0f, 44.0f));
+    g.setColour (particleColour);
+    g.drawEllipse (static_cast<float> (puck.x - 10), static_cast<float> (puck.y - 10), 20.0f, 20.0f, 1.4f);
+    return image;
+}
+
+/** Pixels where some channel differs by more than the rounding of blending the puck
+    with its opacity once or in two steps.
+*/
+int visiblyDifferingPixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return a.getWidth() * a.getHeight() + 1;
+
+    const auto apart = [] (juce::uint8 p, juce::uint8 q) { return std::abs (static_cast<int> (p) - static_cast<int> (q)) > 1; };
+    int n = 0;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+    {
+        for (int x = 0; x < a.getWidth(); ++x)
+        {
+            const auto p = a.getPixelAt (x, y);
+            const auto q = b.getPixelAt (x, y);
+
+            if (apart (p.getRed(), q.getRed()) || apart (p.getGreen(), q.getGreen())
+                || apart (p.getBlue(), q.getBlue()) || apart (p.getAlpha(), q.getAlpha()))
+                ++n;
+        }
+    }
+
+    return n;
 }
 
 struct CallbackListener : ParticleXYComponent::Listener
@@ -356,6 +408,48 @@ TEST (ParticleXYPaint, DrawsTheFieldInTheSkinsColoursOrBlackAndWhite)
 
         pad.setLookAndFeel (nullptr);
     }
+}
+
+TEST (ParticleXYPaint, DrawsThePuckOverTheFieldAtEverySizeAndWholeDisplayScale)
+{
+    // One pad through all the frames, so that a picture kept from an earlier frame at
+    // another scale would show.
+    const struct { int width, height; float scale; int x, y; } frames[] = {
+        { 90, 60, 1.0f, 45, 30 },
+        { 90, 60, 1.0f, 0, 0 },
+        { 90, 60, 2.0f, 90, 60 },
+        { 90, 60, 2.0f, 37, 13 },
+        { 120, 50, 1.0f, 61, 25 },
+        { 120, 50, 3.0f, 1, 49 },
+        { 120, 50, 1.0f, 120, 0 },
+    };
+
+    BrazzleLookAndFeel skin;
+    ParticleXYComponent pad;
+    pad.setLookAndFeel (&skin);
+
+    for (const auto& f : frames)
+    {
+        SCOPED_TRACE (juce::String (f.width) + " x " + juce::String (f.height) + " at " + juce::String (f.scale)
+                      + ", puck at " + juce::String (f.x) + ", " + juce::String (f.y));
+        pad.setSize (f.width, f.height);
+        pad.xPosition = f.x;
+        pad.yPosition = f.y;
+
+        const auto reference = referenceFrame (pad.particles, { f.x, f.y }, f.width, f.height, f.scale,
+                                               skin.padColour, skin.foregroundColour);
+
+        juce::Image image (juce::Image::ARGB, reference.getWidth(), reference.getHeight(), true);
+        {
+            juce::Graphics g (image);
+            g.addTransform (juce::AffineTransform::scale (f.scale));
+            pad.paint (g);
+        }
+
+        EXPECT_EQ (visiblyDifferingPixels (image, reference), 0);
+    }
+
+    pad.setLookAndFeel (nullptr);
 }
 
 TEST (ParticleXYPaint, StepsEveryParticleOncePerPaint)

@@ -73,29 +73,32 @@ juce::Image backgroundPicture (int width, int height, juce::Colour background)
     return image;
 }
 
-/** The first frame of a fresh display, drawn step by step as the picture is described:
-    the display gain is a third of the way from 0 to its target, and the phases start at
-    0 before the spread drift.
+/** One frame drawn step by step as the picture is described, from the waves' phases
+    before this frame's drift and the display gain it uses, at a display scale.
 */
-juce::Image referenceFirstFrame (const DisplayValues& v, int w, int h,
-                                 juce::Colour background = juce::Colours::black,
-                                 juce::Colour foreground = juce::Colours::white)
+juce::Image referenceFrame (const DisplayValues& v, int w, int h, const float (&phases)[3], float L,
+                            float scale = 1.0f,
+                            juce::Colour background = juce::Colours::black,
+                            juce::Colour foreground = juce::Colours::white)
 {
     const Shaper::Curve curves[] = { Shaper::identity, Shaper::tapeSaturate, Shaper::tubeSaturate,
                                      Shaper::crossoverSaturate, Shaper::logSaturate, Shaper::sinFoldback };
     const auto curve = curves[v.curveType];
     const float D = v.curveType == 0 ? 1.0f : v.driveGain;
 
-    const float target = v.inputLevel < 0.0f ? 0.25f : 2.0f * std::min (1.0f, v.inputLevel) + 0.25f;
-    const float L = (target - 0.0f) / 3.0f;
     const float G = v.outputGain > 0.0f ? std::max (20.0f * std::log10 (v.outputGain), -100.0f) : -100.0f;
 
     const float t = (2.0f * v.tone - 1.0f) * 0.14f;
     const float c = (2.0f * v.crossoverCutoff / 16000.0f - 1.0f) * 0.14f * static_cast<float> (2 * v.crossoverBand - 1);
     const float alphas[] = { 0.6f + t - c, 0.6f, 0.6f - t - c };
 
-    auto image = backgroundPicture (w, h, background);
+    juce::Image image (juce::Image::ARGB, juce::roundToInt (static_cast<float> (w) * scale),
+                       juce::roundToInt (static_cast<float> (h) * scale), true);
     juce::Graphics g (image);
+    g.addTransform (juce::AffineTransform::scale (scale));
+    g.fillAll (background);
+    g.drawImage (juce::ImageCache::getFromMemory (BinaryData::wave_grid_png, BinaryData::wave_grid_pngSize),
+                 juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (w), static_cast<float> (h)));
 
     const float H = static_cast<float> (h) / 2.0f;
     const float A = (G + 36.0f) / 24.0f * L;
@@ -105,7 +108,8 @@ juce::Image referenceFirstFrame (const DisplayValues& v, int w, int h,
 
     for (int i = 0; i < 3; ++i)
     {
-        const float phase = static_cast<float> (0.0 - 0.5 * static_cast<double> (increments[i]) * static_cast<double> (v.spread));
+        const float phase = static_cast<float> (static_cast<double> (phases[i])
+                                                - 0.5 * static_cast<double> (increments[i]) * static_cast<double> (v.spread));
         const float amplitude = 0.72f;
         juce::Path path;
 
@@ -135,6 +139,18 @@ juce::Image referenceFirstFrame (const DisplayValues& v, int w, int h,
     }
 
     return image;
+}
+
+/** The first frame of a fresh display: the display gain is a third of the way from 0 to
+    its target, and the phases start at 0 before the spread drift.
+*/
+juce::Image referenceFirstFrame (const DisplayValues& v, int w, int h,
+                                 juce::Colour background = juce::Colours::black,
+                                 juce::Colour foreground = juce::Colours::white)
+{
+    const float target = v.inputLevel < 0.0f ? 0.25f : 2.0f * std::min (1.0f, v.inputLevel) + 0.25f;
+    const float startingPhases[] = { 0.0f, 0.0f, 0.0f };
+    return referenceFrame (v, w, h, startingPhases, (target - 0.0f) / 3.0f, 1.0f, background, foreground);
 }
 
 int differingPixels (const juce::Image& a, const juce::Image& b)
@@ -190,6 +206,50 @@ TEST (WaveAnimationPicture, DrawsTheWavesAsDescribed)
         EXPECT_EQ (differingPixels (paintFirstFrame (c.values, c.width, c.height),
                                     referenceFirstFrame (c.values, c.width, c.height)), 0);
     }
+}
+
+TEST (WaveAnimationPicture, StretchesTheGridAfreshForEverySizeAndWholeDisplayScale)
+{
+    const struct { int width, height; float scale; } frames[] = {
+        { 160, 90, 1.0f },
+        { 160, 90, 1.0f },
+        { 160, 90, 2.0f },
+        { 97, 61, 2.0f },
+        { 379, 241, 1.0f },
+        { 97, 61, 1.0f },
+        { 97, 61, 3.0f },
+    };
+
+    BrazzleLookAndFeel skin;
+    skin.applySkin (true);
+    WaveAnimationComponent waves;
+    waves.setLookAndFeel (&skin);
+    auto values = settings (2, 3.0f, 0.5f);
+    values.spread = 1.5f;
+    waves.storeDisplayValues (values);
+
+    for (const auto& f : frames)
+    {
+        SCOPED_TRACE (juce::String (f.width) + " x " + juce::String (f.height) + " at " + juce::String (f.scale));
+        waves.setSize (f.width, f.height);
+
+        const float phases[] = { waves.waves[0].phase, waves.waves[1].phase, waves.waves[2].phase };
+        auto smoother = waves.levelSmoother;
+        smoother.setTargetValue (2.0f * values.inputLevel + 0.25f);
+        const auto reference = referenceFrame (values, f.width, f.height, phases, smoother.getNextValue(), f.scale,
+                                               skin.backgroundColour, skin.foregroundColour);
+
+        juce::Image image (juce::Image::ARGB, reference.getWidth(), reference.getHeight(), true);
+        {
+            juce::Graphics g (image);
+            g.addTransform (juce::AffineTransform::scale (f.scale));
+            waves.paint (g);
+        }
+
+        EXPECT_EQ (differingPixels (image, reference), 0);
+    }
+
+    waves.setLookAndFeel (nullptr);
 }
 
 TEST (WaveAnimationPicture, TakesItsColoursFromTheSkin)

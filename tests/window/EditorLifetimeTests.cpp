@@ -107,3 +107,59 @@ TEST (EditorLifetime, EditorsComeAndGoWhileAudioRuns)
     EXPECT_FALSE (processor->getDisplayPublisher().hasReceiver());
     processor->releaseResources();
 }
+
+TEST (EditorLifetime, PadParametersChangeOnBothThreadsAtOnceWhileAnEditorIsOpen)
+{
+    clearPresetFolders();
+    auto processor = makeProcessor();
+    processor->prepareToPlay (48000.0, 64);
+
+    auto editor = openEditor (*processor);
+    ASSERT_NE (editor, nullptr);
+    auto& window = brazzleEditor (editor);
+    auto& pad = window.getGraphContainer().xyPad;
+    auto& drive = parameter (*processor, PluginParameters::saturatorDrive);
+    auto& composite = parameter (*processor, PluginParameters::pmComposite);
+
+    {
+        AudioThread audio (*processor);
+        juce::Random random (11);
+
+        for (int round = 0; round < 120; ++round)
+        {
+            // Host automation on the message thread, and the user dragging the puck.
+            if (round % 2 == 0)
+            {
+                drive.setValueNotifyingHost (random.nextFloat());
+                composite.setValueNotifyingHost (random.nextFloat());
+            }
+            else
+            {
+                const juce::Point<float> to (random.nextFloat() * static_cast<float> (pad.getWidth()),
+                                             random.nextFloat() * static_cast<float> (pad.getHeight()));
+                pad.mouseDown (mouseEventAt (pad, to));
+                pad.mouseDrag (mouseEventAt (pad, to));
+                pad.mouseUp (mouseEventAt (pad, to));
+            }
+
+            if (round % 10 == 0)
+                renderWindow (window);
+
+            audio.waitForBlocks (1);
+        }
+    }
+
+    dispatchMessages();
+
+    // With both threads quiet and the deferred pushes handled, the puck shows the values.
+    const auto& tree = processor->getParameterTree();
+    const auto driveShown = tree.getParameterRange (PluginParameters::saturatorDrive)
+                                .convertTo0to1 (plain (*processor, PluginParameters::saturatorDrive));
+    const auto compositeShown = tree.getParameterRange (PluginParameters::pmComposite)
+                                    .convertTo0to1 (plain (*processor, PluginParameters::pmComposite));
+    EXPECT_EQ (pad.xPosition, static_cast<int> (driveShown * static_cast<float> (pad.getWidth())));
+    EXPECT_EQ (pad.yPosition, pad.getHeight() - static_cast<int> (compositeShown * static_cast<float> (pad.getHeight())));
+
+    editor.reset();
+    processor->releaseResources();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IIRSection.h"
+#include "LogSmoothedValue.h"
 
 #include <cmath>
 #include <vector>
@@ -16,6 +17,13 @@ namespace LinkwitzRileyHelpers
     The coefficients are written into the sections' existing coefficient objects, so a
     cutoff change never allocates. Until the first cutoff is set the sections hold zero
     coefficients and output silence; a new rate recomputes them for the cutoff in use.
+
+    The first cutoff, and the cutoff in use at prepare, apply at once. A later change
+    glides over 8 ms, with the cutoff moving by an equal ratio per sample and the
+    coefficients recomputed every 4 samples, ending on the target's own coefficients:
+    swapping them at once would leave state built for the old cutoff ringing through
+    the new sections, and low plus high would then be far from flat. The getters
+    report the target throughout.
 
     Both sections of a pair of channels run in one loop; the results are those of two
     framework IIR filters per channel in series.
@@ -34,7 +42,9 @@ public:
         sampleRate = static_cast<SampleType> (spec.sampleRate);
 
         if (cutoff > SampleType (0))
-            updateCoefficients (cutoff);
+            designTarget (cutoff);
+
+        settle();
 
         for (size_t index = 0; index < numSections; ++index)
         {
@@ -49,14 +59,20 @@ public:
 
     void setCutoff (SampleType newCutoff) noexcept
     {
-        if (std::abs (newCutoff - cutoff) > static_cast<SampleType> (1.1920929e-7))
-        {
-            updateCoefficients (newCutoff);
-            cutoff = newCutoff;
-        }
+        if (! (std::abs (newCutoff - cutoff) > static_cast<SampleType> (1.1920929e-7)))
+            return;
+
+        const auto glides = cutoff > SampleType (0) && sampleRate > SampleType (0);
+        designTarget (newCutoff);
+        cutoff = newCutoff;
+        glidingCutoff.setTargetValue (newCutoff);
+
+        if (! glides || ! glidingCutoff.isSmoothing())
+            settle();
     }
 
-    /** Clears the sections' history and keeps the coefficients; allocates nothing. */
+    /** Clears the sections' history and keeps the coefficients and any glide under way;
+        allocates nothing. */
     void reset() noexcept
     {
         for (auto& sections : channelSections)
@@ -65,12 +81,63 @@ public:
     }
 
     SampleType getCutoff() const noexcept  { return cutoff; }
+    bool isGliding() const noexcept        { return glidingCutoff.isSmoothing(); }
 
     template <typename ProcessContext>
     void process (const ProcessContext& context) noexcept
     {
         const auto& input = context.getInputBlock();
         const auto& output = context.getOutputBlock();
+        const auto numSamples = juce::jmin (input.getNumSamples(), output.getNumSamples());
+        size_t start = 0;
+
+        while (start < numSamples && glidingCutoff.isSmoothing())
+        {
+            const auto length = juce::jmin (samplesPerUpdate, numSamples - start);
+            applyCoefficients (Design::make ((double) sampleRate, glidingCutoff.getNextValue()));
+
+            for (size_t step = 1; step < length; ++step)
+                glidingCutoff.getNextValue();
+
+            processRange (input.getSubBlock (start, length), output.getSubBlock (start, length), context.isBypassed);
+            start += length;
+
+            if (! glidingCutoff.isSmoothing())
+                applyCoefficients (targetDesign);
+        }
+
+        if (start == 0)
+            processRange (input, output, context.isBypassed);
+        else if (start < numSamples)
+            processRange (input.getSubBlock (start, numSamples - start), output.getSubBlock (start, numSamples - start), context.isBypassed);
+    }
+
+    /** The coefficients for the cutoff last set, also while the sections glide towards them. */
+    const Coefficients& getSectionCoefficients (size_t index) const noexcept
+    {
+        jassert (index < numSections);
+        juce::ignoreUnused (index);
+        return *target;
+    }
+
+    /** The coefficients the sections run with at the moment. */
+    const Coefficients& getActiveSectionCoefficients (size_t index) const noexcept
+    {
+        jassert (index < numSections);
+        return *coefficients[index == 0 ? 0 : 1];
+    }
+
+private:
+    static constexpr size_t numSections = 2;
+    static constexpr size_t samplesPerUpdate = 4;
+    static constexpr float glideTimeMs = 8.0f;
+
+    using DesignedCoefficients = std::array<SampleType, 6>;
+
+    void processRange (const juce::dsp::AudioBlock<const SampleType>& input,
+                       const juce::dsp::AudioBlock<SampleType>& output,
+                       bool isBypassed) noexcept
+    {
         const auto numPrepared = channelSections[0].size();
 
         jassert (input.getNumChannels() <= numPrepared && output.getNumChannels() <= numPrepared);
@@ -82,7 +149,7 @@ public:
         const auto in = input.getSubsetChannelBlock (0, numInputChannels);
         const auto out = output.getSubsetChannelBlock (0, numInputChannels);
 
-        if (context.isBypassed)
+        if (isBypassed)
             detail::processSections<SampleType, numSections, true> (bothSections, in, out);
         else
             detail::processSections<SampleType, numSections, false> (bothSections, in, out);
@@ -101,24 +168,33 @@ public:
         }
     }
 
-    const Coefficients& getSectionCoefficients (size_t index) const noexcept
+    void designTarget (SampleType frequency) noexcept
     {
-        jassert (index < numSections);
-        return *coefficients[index == 0 ? 0 : 1];
+        targetDesign = Design::make ((double) sampleRate, frequency);
+        *target = targetDesign;
     }
 
-private:
-    static constexpr size_t numSections = 2;
-
-    void updateCoefficients (SampleType frequency) noexcept
+    void applyCoefficients (const DesignedCoefficients& designed) noexcept
     {
-        const auto designed = Design::make ((double) sampleRate, frequency);
         *coefficients[0] = designed;
         *coefficients[1] = designed;
     }
 
+    /** Ends any glide on the target; before the first cutoff the zero coefficients stay. */
+    void settle() noexcept
+    {
+        if (sampleRate > SampleType (0))
+            glidingCutoff.reset ((double) sampleRate);
+
+        if (cutoff > SampleType (0))
+            applyCoefficients (targetDesign);
+    }
+
     SampleType sampleRate = 0;
     SampleType cutoff = 0;
+    LogSmoothedValue<SampleType> glidingCutoff { glideTimeMs, SampleType (0) };
+    DesignedCoefficients targetDesign {};
+    typename Coefficients::Ptr target { new Coefficients() };
     std::array<typename Coefficients::Ptr, numSections> coefficients { new Coefficients(), new Coefficients() };
     std::array<std::vector<Section>, numSections> channelSections;
 };

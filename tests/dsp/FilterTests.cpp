@@ -540,6 +540,84 @@ TEST (LinkwitzRiley, PrepareAtANewRateRecomputesForTheCutoffInUse)
         expectSameCoefficients (moved.getSectionCoefficients (section), fresh.getSectionCoefficients (section));
 }
 
+// A far jump of the cutoff, as a program change makes, must not let the state built for
+// the old cutoff ring through the new coefficients: the bands keep summing to about the
+// allpass's level while the cutoff glides, and the glide ends on the target's recipe.
+TEST (LinkwitzRiley, FarCutoffJumpGlidesAndKeepsTheSumNearlyFlat)
+{
+    constexpr double sampleRate = 176400.0;
+    constexpr int numChannels = 2, blockSize = 64;
+    constexpr int glideLength = (int) (8.0 * sampleRate * 0.001);
+    static_assert (glideLength == 1411);
+
+    const auto spec = makeSpec (sampleRate, blockSize, numChannels);
+    qv::LinkwitzRileyLowpass<float> low;
+    qv::LinkwitzRileyHighpass<float> high;
+    low.prepare (spec);
+    high.prepare (spec);
+    low.setCutoff (14679.0f);
+    high.setCutoff (14679.0f);
+
+    juce::AudioBuffer<float> input (numChannels, blockSize), lowOut (numChannels, blockSize), highOut (numChannels, blockSize);
+    int seed = 1;
+    float peak = 0.0f;
+
+    auto run = [&] (int numSamples)
+    {
+        for (int done = 0; done < numSamples; done += blockSize)
+        {
+            const auto length = (size_t) juce::jmin (blockSize, numSamples - done);
+            brazzle::test::fillWithNoise (input, seed++, 1.0f);
+
+            const auto in = juce::dsp::AudioBlock<const float> (input).getSubBlock (0, length);
+            auto lowBlock = juce::dsp::AudioBlock<float> (lowOut).getSubBlock (0, length);
+            auto highBlock = juce::dsp::AudioBlock<float> (highOut).getSubBlock (0, length);
+            low.process (juce::dsp::ProcessContextNonReplacing<float> (in, lowBlock));
+            high.process (juce::dsp::ProcessContextNonReplacing<float> (in, highBlock));
+
+            for (int channel = 0; channel < numChannels; ++channel)
+                for (int n = 0; n < (int) length; ++n)
+                    peak = juce::jmax (peak, std::abs (lowOut.getSample (channel, n) + highOut.getSample (channel, n)));
+        }
+    };
+
+    run ((int) sampleRate / 4);
+    EXPECT_LT (peak, 2.5f) << "settled at 14679 Hz";
+
+    peak = 0.0f;
+    low.setCutoff (200.0f);
+    high.setCutoff (200.0f);
+    EXPECT_TRUE (low.isGliding());
+    EXPECT_TRUE (high.isGliding());
+    EXPECT_EQ (low.getCutoff(), 200.0f);
+
+    const Coefficients lowTarget (juce::dsp::IIR::ArrayCoefficients<float>::makeLowPass (sampleRate, 200.0f));
+    const Coefficients highTarget (juce::dsp::IIR::ArrayCoefficients<float>::makeHighPass (sampleRate, 200.0f));
+
+    for (const size_t section : { 0u, 1u })
+    {
+        expectSameCoefficients (low.getSectionCoefficients (section), lowTarget);
+        expectSameCoefficients (high.getSectionCoefficients (section), highTarget);
+    }
+
+    run (glideLength - 1);
+    EXPECT_TRUE (low.isGliding());
+    EXPECT_TRUE (high.isGliding());
+
+    run (1);
+    EXPECT_FALSE (low.isGliding());
+    EXPECT_FALSE (high.isGliding());
+
+    for (const size_t section : { 0u, 1u })
+    {
+        expectSameCoefficients (low.getActiveSectionCoefficients (section), lowTarget);
+        expectSameCoefficients (high.getActiveSectionCoefficients (section), highTarget);
+    }
+
+    run ((int) sampleRate / 10);
+    EXPECT_LT (peak, 2.5f) << "from the jump on";
+}
+
 //==============================================================================
 TEST (DCBlocker, FirstOrderHighPassAtFiveHertz)
 {

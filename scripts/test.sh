@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite from a clean clone: dependencies, the release build with
-# every test, then the concurrency tests again under ThreadSanitizer.
+# every test, the whole tree again under AddressSanitizer and UndefinedBehaviorSanitizer
+# with the fuzzers, then the concurrency tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,9 +17,13 @@ scripts/build.sh
 echo "== Release build: every test"
 DISPLAY= ctest --test-dir build --output-on-failure --timeout 600 -j2
 
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer: every test, then the fuzzers"
+scripts/asan.sh
+
 echo "== ThreadSanitizer: the tests where threads meet"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRAZZLE_SANITIZE=thread \
       -DBRAZZLE_BUILD_PLUGINS=OFF -DBRAZZLE_BUILD_BENCHMARKS=OFF -DBRAZZLE_BUILD_TOOLS=OFF >/dev/null
-cmake --build build-tsan --target brazzle-chain-tests
+cmake --build build-tsan --target brazzle-chain-tests brazzle-preset-tests brazzle-window-tests brazzle-visual-tests
 DISPLAY= TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-    ctest --test-dir build-tsan --output-on-failure --timeout 900 -R 'DisplayPublication'
+    ctest --test-dir build-tsan --output-on-failure --timeout 900 \
+          -R 'DisplayPublication|ConcurrentState|EditorLifetime|ParticleXYBinding'

@@ -64,7 +64,7 @@ int run (int argc, char* argv[])
         else if (arg == "--set" && hasValue)
             settings.add (argv[++i]);
         else if (arg == "--set-normalised" && hasValue)
-            settings.add (juce::String ("#") + argv[++i]);
+            settings.add ("#" + juce::String (argv[++i]));
         else if (arg == "--block" && hasValue)
             blockSize = juce::jmax (1, juce::String (argv[++i]).getIntValue());
         else if ((arg == "-o" || arg == "--output") && hasValue)

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 namespace
 {
@@ -17,6 +18,45 @@ juce::String generalNumber (double value)
     return juce::String (text);
 }
 
+// The framework's number reading gathers an exponent's digits in an int, which
+// overflows on text such as "1e9999999999". An exponent of more than four significant
+// digits means zero or infinity either way, so it is read as 9999.
+juce::String withBoundedExponents (const juce::String& text)
+{
+    const auto utf8 = text.toStdString();
+    std::string bounded;
+    bounded.reserve (utf8.size());
+
+    for (size_t i = 0; i < utf8.size();)
+    {
+        const char c = utf8[i++];
+        bounded += c;
+
+        if (c != 'e' && c != 'E')
+            continue;
+
+        if (i < utf8.size() && (utf8[i] == '+' || utf8[i] == '-'))
+            bounded += utf8[i++];
+
+        const auto start = i;
+
+        while (i < utf8.size() && utf8[i] == '0')
+            ++i;
+
+        const auto significant = i;
+
+        while (i < utf8.size() && utf8[i] >= '0' && utf8[i] <= '9')
+            ++i;
+
+        if (i - significant > 4)
+            bounded += "9999";
+        else
+            bounded.append (utf8, start, i - start);
+    }
+
+    return juce::String::fromUTF8 (bounded.data(), static_cast<int> (bounded.size()));
+}
+
 // The framework's number reading also accepts "nan", "inf" and numbers beyond any float,
 // which a host would store as the parameter's value. Infinity and overflow are read as
 // the largest float of their sign, so that the range takes them to its nearer end as it
@@ -24,7 +64,7 @@ juce::String generalNumber (double value)
 // NaN names no number at all and reads as 0, like any other text that is not a number.
 float readNumber (const juce::String& text)
 {
-    const double value = text.getDoubleValue();
+    const double value = withBoundedExponents (text).getDoubleValue();
 
     if (std::isnan (value))
         return 0.0f;

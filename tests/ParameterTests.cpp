@@ -249,6 +249,11 @@ TEST (ParameterSet, TextToValue)
         { "global:agc", "-1e999", -huge, 0.0f },
         { "saturator:type", "nan", 0.0f, 0.0f },
         { "saturator:type", "inf", 0.0f, 0.0f },
+        // Exponents too long for the framework's reader to gather without overflow.
+        { "saturator:drive", "1e39099999999", huge, 36.0f },
+        { "global:outputGain", "-2e+0000012345678901dB", -huge, -24.0f },
+        { "saturator:tone", "3e-99999999999B", 0.5f, 0.5f },
+        { "pm:composite", "2.5e-00001", 0.25f, 0.25f },
     };
 
     for (const auto& c : cases)

@@ -16,6 +16,16 @@ using brazzle::fuzz::require;
 
 BrazzleAudioProcessor* processor = nullptr;
 juce::uint32 now = 0;
+
+// Written through a stream, because the framework's File::replaceWithData deletes the
+// file for empty content, and an empty preset file is one of the cases to try.
+void writeFile (const juce::File& file, const void* data, std::size_t size)
+{
+    juce::FileOutputStream out (file);
+    require (out.openedOk() && out.setPosition (0) && out.truncate().wasOk(), "cannot open a preset file");
+    require (out.write (data, size), "cannot write a preset file");
+    out.flush();
+}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
@@ -27,8 +37,8 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
     // each input overwrites in turn, so that every input is a real program change.
     const auto folder = qv::PresetManager::getUserPresetDirectory();
     require (folder.createDirectory().wasOk(), "cannot create the user preset folder");
-    require (folder.getChildFile ("A.xml").replaceWithText ("") && folder.getChildFile ("B.xml").replaceWithText (""),
-             "cannot write the preset files");
+    writeFile (folder.getChildFile ("A.xml"), "", 0);
+    writeFile (folder.getChildFile ("B.xml"), "", 0);
 
     processor = new BrazzleAudioProcessor();
     require (processor->getPresetFiles().size() == 2, "the preset files were not found");
@@ -43,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
 {
     const int program = 1 - juce::jlimit (0, 1, processor->getCurrentProgram());
     const auto file = processor->getPresetFiles()[program];
-    require (file.replaceWithData (data, size), "cannot write the preset file");
+    writeFile (file, data, size);
 
     processor->setCurrentProgram (program);
 

@@ -42,10 +42,15 @@ void ParticleXYAttachment::sliderValueChanged (ParticleXYComponent*, Axis change
     if (changedAxis != axis)
         return;
 
-    const juce::ScopedLock lock (callbackLock);
+    {
+        // Not held while the parameter is set below: setting it takes the parameter
+        // tree's listener lock, under which a change arriving from the tree takes this
+        // one, and the two must never nest in both orders.
+        const juce::ScopedLock lock (callbackLock);
 
-    if (ignoreCallbacks)
-        return;
+        if (ignoreCallbacks)
+            return;
+    }
 
     auto* parameter = state.getParameter (parameterID);
 

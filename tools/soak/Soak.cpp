@@ -15,9 +15,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <condition_variable>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -129,28 +131,40 @@ struct Shared
         stop();
     }
 
+    // The counters change and the run stops under one mutex, so that a thread about
+    // to wait cannot miss the last wake-up (waiting on the atomics themselves could:
+    // a stop that changes no counter wakes nobody who starts waiting after it).
     void stop()
     {
-        running = false;
+        {
+            const std::lock_guard<std::mutex> lock (mutex);
+            running = false;
+        }
 
-        for (auto* counter : { &blocksStarted, &blocksDone, &automationPasses })
-            counter->notify_all();
+        changed.notify_all();
     }
 
     /** Waits until the counter reaches the value; false once the run ends. */
     bool waitFor (std::atomic<long long>& counter, long long value)
     {
-        for (auto seen = counter.load(); running && seen < value; seen = counter.load())
-            counter.wait (seen);
-
+        std::unique_lock<std::mutex> lock (mutex);
+        changed.wait (lock, [&] { return ! running.load() || counter.load() >= value; });
         return running.load();
     }
 
-    static void advance (std::atomic<long long>& counter)
+    void advance (std::atomic<long long>& counter)
     {
-        counter.fetch_add (1);
-        counter.notify_all();
+        {
+            const std::lock_guard<std::mutex> lock (mutex);
+            counter.fetch_add (1);
+        }
+
+        changed.notify_all();
     }
+
+private:
+    std::mutex mutex;
+    std::condition_variable changed;
 };
 
 void runAudio (BrazzleAudioProcessor& processor, Shared& shared, const Options& options)
@@ -188,7 +202,7 @@ void runAudio (BrazzleAudioProcessor& processor, Shared& shared, const Options& 
         if (! shared.waitFor (shared.automationPasses, block + 1))
             break;
 
-        Shared::advance (shared.blocksStarted);
+        shared.advance (shared.blocksStarted);
         processor.processBlock (buffer, midi);
 
         for (int ch = 0; ch < channels; ++ch)
@@ -209,7 +223,7 @@ void runAudio (BrazzleAudioProcessor& processor, Shared& shared, const Options& 
         }
 
         shared.peak = peak;
-        Shared::advance (shared.blocksDone);
+        shared.advance (shared.blocksDone);
 
         if (options.realtime)
             std::this_thread::sleep_until (start + std::chrono::duration_cast<std::chrono::steady_clock::duration> (blockDuration * (block + 1)));
@@ -225,7 +239,7 @@ void runHost (BrazzleAudioProcessor& processor, Shared& shared)
     for (long long pass = 0; shared.waitFor (shared.blocksStarted, pass); ++pass)
     {
         randomise (processor, random);
-        Shared::advance (shared.automationPasses);
+        shared.advance (shared.automationPasses);
     }
 }
 

@@ -12,6 +12,8 @@
 namespace
 {
 using brazzle::tools::PluginKind;
+using brazzle::tools::describe;
+using brazzle::tools::layoutOf;
 
 struct ExpectedParameter
 {
@@ -75,18 +77,6 @@ juce::String fourCharacters (juce::int32 code)
     return text;
 }
 
-juce::String describe (const juce::AudioChannelSet& set)
-{
-    return set.isDisabled() ? juce::String ("none") : set.getDescription();
-}
-
-juce::AudioProcessor::BusesLayout layoutOf (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
-{
-    juce::AudioProcessor::BusesLayout layout;
-    layout.inputBuses.add (in);
-    layout.outputBuses.add (out);
-    return layout;
-}
 
 int expectedLatency (double sampleRate)
 {

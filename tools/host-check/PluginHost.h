@@ -48,4 +48,18 @@ private:
     juce::PluginDescription description;
     juce::TemporaryFile emptyHome { juce::String(), juce::TemporaryFile::useHiddenFile };
 };
+/** A channel set as a host shows it; a disabled bus reads "none". */
+inline juce::String describe (const juce::AudioChannelSet& set)
+{
+    return set.isDisabled() ? juce::String ("none") : set.getDescription();
+}
+
+/** A layout of one input and one output bus. */
+inline juce::AudioProcessor::BusesLayout layoutOf (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
+{
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (in);
+    layout.outputBuses.add (out);
+    return layout;
+}
 } // namespace brazzle::tools

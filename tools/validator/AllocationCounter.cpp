@@ -273,14 +273,6 @@ void AllocationCounter::prepare()
     backtrace (frames, 4);
 }
 
-juce::StringArray AllocationCounter::describeFirstAllocation()
-{
-    if (stacksKept == 0)
-        return {};
-
-    return describe (stacks[0]);
-}
-
 juce::StringArray AllocationCounter::getAllocatingModules()
 {
     juce::StringArray modules;
@@ -353,7 +345,6 @@ AllocationCounter::ScopedArm::~ScopedArm() noexcept {}
 juce::uint64 AllocationCounter::getCount() noexcept { return 0; }
 void AllocationCounter::reset() noexcept {}
 void AllocationCounter::prepare() {}
-juce::StringArray AllocationCounter::describeFirstAllocation() { return {}; }
 juce::StringArray AllocationCounter::getAllocatingModules() { return {}; }
 std::vector<AllocationCounter::Site> AllocationCounter::getSites() { return {}; }
 } // namespace brazzle::validator

@@ -34,9 +34,6 @@ public:
     static juce::uint64 getCount() noexcept;
     static void reset() noexcept;
 
-    /** Call stack of the first counted allocation since the last reset, symbolised. */
-    static juce::StringArray describeFirstAllocation();
-
     /** The shared objects on the call stacks of the first allocations since the last
         reset (a few dozen are kept), to learn who allocated. */
     static juce::StringArray getAllocatingModules();

@@ -1,25 +1,13 @@
 #include "LayoutChecks.h"
 
 #include "NoiseSource.h"
+#include "PluginHost.h"
 #include "SignalScan.h"
 
 namespace brazzle::validator
 {
-namespace
-{
-juce::String describe (const juce::AudioChannelSet& set)
-{
-    return set.isDisabled() ? juce::String ("none") : set.getDescription();
-}
-
-juce::AudioProcessor::BusesLayout layoutOf (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
-{
-    juce::AudioProcessor::BusesLayout layout;
-    layout.inputBuses.add (in);
-    layout.outputBuses.add (out);
-    return layout;
-}
-} // namespace
+using tools::describe;
+using tools::layoutOf;
 
 void LayoutChecks::run()
 {
